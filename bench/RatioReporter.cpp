@@ -12,9 +12,12 @@ class CollectingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
+        // With --benchmark_repetitions the median stands for the benchmark.
         for (const Run& run : runs) {
             if (run.error_occurred || run.iterations == 0) continue;
-            seconds_[run.benchmark_name()] =
+            const bool aggregate = run.run_type == Run::RT_Aggregate;
+            if (aggregate && run.aggregate_name != "median") continue;
+            seconds_[run.run_name.str()] =
                 run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit);
         }
     }

@@ -67,14 +67,17 @@ NeedleHit FindFirstOf(std::string_view hay, const std::string_view (&needles)[3]
         last[n] = _mm_set1_epi8(needles[n].back());
     }
     for (; hay.size() >= longest && i + 15 <= hay.size() - longest; i += 16) {
-        unsigned masks[3];
         const __m128i here = Load(base + i);
-        for (int n = 0; n < 3; ++n) {
-            masks[n] = Mask(_mm_and_si128(
-                _mm_cmpeq_epi8(here, first[n]),
-                _mm_cmpeq_epi8(Load(base + i + needles[n].size() - 1), last[n])));
-        }
-        unsigned any = masks[0] | masks[1] | masks[2];
+        const auto matches = [&](int n) {
+            return _mm_and_si128(_mm_cmpeq_epi8(here, first[n]),
+                                 _mm_cmpeq_epi8(Load(base + i + needles[n].size() - 1), last[n]));
+        };
+        const __m128i m0 = matches(0);
+        const __m128i m1 = matches(1);
+        const __m128i m2 = matches(2);
+        unsigned any = Mask(_mm_or_si128(_mm_or_si128(m0, m1), m2));
+        if (any == 0) continue;
+        const unsigned masks[3] = {Mask(m0), Mask(m1), Mask(m2)};
         while (any != 0) {
             const unsigned bit = static_cast<unsigned>(__builtin_ctz(any));
             const std::size_t at = i + bit;
