@@ -420,7 +420,7 @@ HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
     for (std::size_t i = 0; i < order.size(); ++i) {
         HWND candidate = order[(begin + i) % order.size()];
         Window* c = FindWindowRecord(candidate);
-        if ((c->style & WS_TABSTOP) != 0 && IsWindowEnabled(candidate) && IsWindowVisible(candidate)) {
+        if ((c->style & WS_TABSTOP) != 0 && (c->style & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE) {
             return candidate;
         }
     }

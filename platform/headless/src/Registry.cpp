@@ -101,6 +101,9 @@ std::string Quote(std::string_view text) {
 std::string Serialise(const Hive& hive) {
     std::string out = "REGEDIT4\n";
     for (const auto& [folded, key] : hive) {
+        if (folded.empty() && key.values.empty()) {
+            continue;  // the root is always there
+        }
         out += "\n[";
         out += kRootName;
         if (!key.path.empty()) {
@@ -423,8 +426,9 @@ LSTATUS Store(const Loaded& loaded) {
 // ---- Handles and paths -------------------------------------------------------------------
 
 bool IsPredefined(HKEY key) {
-    const auto v = reinterpret_cast<ULONG_PTR>(key);
-    return v >= 0x80000000u && v <= 0x8000000Fu;
+    // The predefined handles are small negative numbers, sign-extended to a pointer.
+    const auto v = static_cast<LONG_PTR>(reinterpret_cast<ULONG_PTR>(key));
+    return v >= static_cast<LONG>(0x80000000u) && v <= static_cast<LONG>(0x8000000Fu);
 }
 
 // Resolves a handle to the folded path of its key; predefined roots other than the current
