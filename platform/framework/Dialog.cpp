@@ -27,7 +27,7 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
     }
 }
 
-CDialog::CDialog(UINT dialogTemplate, HWND ownerWindow) : templateId(dialogTemplate), owner(ownerWindow) {}
+CDialog::CDialog(UINT dialogTemplate, HWND ownerWindow) : templateId(dialogTemplate), modalOwner(ownerWindow) {}
 
 CDialog::~CDialog() = default;
 
@@ -49,7 +49,7 @@ void CDialog::OnOK() {
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 INT_PTR CDialog::DoModal() {
-    const HWND ownerWindow = owner != nullptr ? owner : ::GetActiveWindow();
+    const HWND ownerWindow = modalOwner != nullptr ? modalOwner : ::GetActiveWindow();
     const INT_PTR result = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId), ownerWindow,
                                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     ForgetWindows();

@@ -8,7 +8,12 @@ HINSTANCE g_instance = nullptr;
 
 }  // namespace
 
-CWinApp::CWinApp(const char* name) : appName(name != nullptr ? name : "") { g_app = this; }
+// The first application object made is the module's; later ones stand alone.
+CWinApp::CWinApp(const char* name) : appName(name != nullptr ? name : "") {
+    if (g_app == nullptr) {
+        g_app = this;
+    }
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this) {

@@ -22,12 +22,12 @@ struct CommandEntry {
 };
 
 template <class D>
-constexpr CommandEntry OnClicked(int id, void (D::*handler)()) {
+inline CommandEntry OnClicked(int id, void (D::*handler)()) {
     return CommandEntry{BN_CLICKED, id, static_cast<void (CDialog::*)()>(handler)};
 }
 
 template <class D>
-constexpr CommandEntry OnSelChange(int id, void (D::*handler)()) {
+inline CommandEntry OnSelChange(int id, void (D::*handler)()) {
     return CommandEntry{CBN_SELCHANGE, id, static_cast<void (CDialog::*)()>(handler)};
 }
 
@@ -68,7 +68,7 @@ private:
     void ForgetWindows();
 
     UINT templateId;
-    HWND owner;
+    HWND modalOwner;
     std::vector<CWnd*> boundControls;
     std::exception_ptr failure;
 };
