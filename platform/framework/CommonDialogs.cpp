@@ -1,5 +1,7 @@
 #include "framework/CommonDialogs.h"
 
+#include <windows.h>
+
 #include <commdlg.h>
 #include <shlobj.h>
 

@@ -1,7 +1,8 @@
 #include "plugin/HelpManager.h"
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 namespace plenvo {
 namespace {

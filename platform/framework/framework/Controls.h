@@ -1,8 +1,10 @@
 #pragma once
 // The controls the dialogs use, as thin views over their window messages.
 
-#include <commctrl.h>
+// windows.h comes first: the other system headers build on it.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <string>
 

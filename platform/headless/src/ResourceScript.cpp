@@ -47,7 +47,6 @@ const std::map<std::string, long long, std::less<>> kConstants = {
     NAMED(LVS_SORTASCENDING), NAMED(LVS_SORTDESCENDING), NAMED(LVS_NOSORTHEADER),
     NAMED(PBS_SMOOTH), NAMED(PBS_VERTICAL), NAMED(IDOK), NAMED(IDCANCEL), NAMED(IDABORT),
     NAMED(IDRETRY), NAMED(IDIGNORE), NAMED(IDYES), NAMED(IDNO), NAMED(IDCLOSE), NAMED(IDHELP),
-    {"IDC_STATIC", -1},  // from winres.h, which scripts include for it
 };
 #undef NAMED
 
@@ -267,7 +266,12 @@ private:
             return;
         } else if (name == "include") {
             if (args.starts_with("<")) {
-                return;  // system headers: their symbols are known here already
+                // System headers: their symbols are known here already, except the one
+                // that winres.h adds, which scripts must include to use.
+                if (EqualsNoCase(args, "<winres.h>") || EqualsNoCase(args, "<afxres.h>")) {
+                    defines_["IDC_STATIC"] = {Token{TokenType::Number, "-1", -1, file.name, line}};
+                }
+                return;
             }
             if (args.size() < 2 || args.front() != '"' || args.back() != '"') {
                 Fail(file.name, line, "bad #include");

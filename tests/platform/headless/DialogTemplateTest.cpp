@@ -24,7 +24,7 @@ const char kIds[] = R"(#ifndef TEST_IDS_H
 )";
 
 const char kScript[] = R"(// A sample of what the module's scripts hold.
-#include <windows.h>
+#include <winres.h>
 #include <commctrl.h>
 #include "ids.h"
 
@@ -167,6 +167,9 @@ TEST(DialogTemplateErrorsTest, BrokenScriptsSayWhereAndWhy) {
         {"Twice", "1 DIALOG 0,0,1,1\nBEGIN\nEND\n1 DIALOG 0,0,1,1\nBEGIN\nEND\n", "bad.rc:4: dialog 1 is defined twice"},
         {"OpenIf", "#ifdef X\n", "#if without #endif"},
         {"UnknownType", "1 WIDGET 0,0,1,1\n", "bad.rc:1: unknown resource type WIDGET"},
+        // windres knows IDC_STATIC only from winres.h; so does the headless layer.
+        {"StaticWithoutWinres", "#include <windows.h>\n1 DIALOG 0,0,9,9\nBEGIN\n LTEXT \"a\", IDC_STATIC, 0,0,1,1\nEND\n",
+         "bad.rc:4: unknown symbol IDC_STATIC"},
     };
     for (const Case& c : cases) {
         const ScriptFile files[] = {{"bad.rc", c.script.data(), c.script.size()}};
