@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/HostState.h"
 #include "host/HostTables.h"
 
 class QPDF;
@@ -33,6 +34,11 @@ private:
 // What a set-up record carries to the plug-in.
 host::HFT CoreTable();
 host::ASExtension ExtensionIdentity();
+
+// Fills a plug-in's host state as a successful set-up against this host leaves it: the
+// extension identity and every table the host grants, at the version it reports. For
+// programs and tests that link the plug-in's code directly.
+void GrantAllTables(host::HostState& state);
 
 // Closes everything still open, drops frames, faults, table settings, views, menus and
 // the call record, and rebuilds the menu bar.

@@ -60,6 +60,15 @@ HFT CoreTable() { return TheTables().core.data(); }
 
 ASExtension ExtensionIdentity() { return MakeHandle<ASExtension>(kExtensionId); }
 
+void GrantAllTables(HostState& state) {
+    state = HostState{};
+    state.extensionId = ExtensionIdentity();
+    for (std::size_t i = 0; i < kHostTableCount; ++i) {
+        const HFT table = GrantTable(std::string(kHostTableNames[i]), kHostTableVersion);
+        state.tables[i] = {table, table != nullptr ? ReportedVersion(table) : kNoVersion};
+    }
+}
+
 HFT GrantTable(const std::string& name, ASVersion version) {
     const std::size_t index = TableIndex(name);
     if (index == kHostTableCount) return nullptr;

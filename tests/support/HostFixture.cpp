@@ -7,22 +7,8 @@
 namespace plenvo::test {
 
 void InstallHost() {
-    using namespace plenvo::host;
     hostapp::ResetHost();
-    gHostState = HostState{};
-    gHostState.extensionId = hostapp::ExtensionIdentity();
-    gHostState[HostTable::kCore] = {hostapp::CoreTable(), kHandshakeVersion};
-
-    // AcroSupport first: it answers the version queries for the rest.
-    const auto grant = [](HostTable table) {
-        const std::string name(HostTableName(table));
-        const HFT granted = ASExtensionMgrGetHFT(ASAtomFromString(name.c_str()), MakeVersion(6, 0));
-        gHostState[table] = {granted, kNoVersion};
-        if (granted != nullptr) gHostState[table].version = HFTGetVersion(granted);
-    };
-    grant(HostTable::kAcroSupport);
-    for (std::size_t i = 0; i < kHostTableCount; ++i) grant(static_cast<HostTable>(i));
-    hostapp::ClearCallRecord();
+    hostapp::GrantAllTables(host::gHostState);
 }
 
 OpenedDocument::OpenedDocument(const std::string& path) {
