@@ -85,13 +85,6 @@ private:
     bool renamed_ = false;
 };
 
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 }  // namespace
 
 void SaveOver(const std::string& path, const std::function<void(std::FILE*)>& write) {
@@ -102,8 +95,7 @@ void SaveOver(const std::string& path, const std::function<void(std::FILE*)>& wr
     if (exists && !S_ISREG(info.st_mode)) throw HostError(kErrNotAFile);
     if (exists && IsReadOnly(target, info)) throw HostError(kErrReadOnly);
 
-    const std::string folder = FolderOf(target);
-    TempFile temp(folder);
+    TempFile temp(FolderOf(target));
     write(temp.File());
     if (std::fflush(temp.File()) != 0) FailWithErrno(kErrFileWrite);
     if (exists) {
@@ -113,10 +105,11 @@ void SaveOver(const std::string& path, const std::function<void(std::FILE*)>& wr
     } else if (::fchmod(temp.Fd(), NewFileMode()) != 0) {
         FailWithErrno(kErrFileWrite);
     }
+    // The data reaches the disk before the name does. The folder is not synced: a crash
+    // may then undo the rename, which leaves the old file whole.
     if (::fsync(temp.Fd()) != 0) FailWithErrno(kErrFileWrite);
     temp.Close();
     temp.RenameOver(target);
-    SyncFolder(folder);
 }
 
 }  // namespace plenvo::hostapp
