@@ -49,6 +49,24 @@ host::ScopedPathName CreatePathName(host::ASFileSys fileSys, const std::string& 
         host::PathNameReleaser{fileSys});
 }
 
+// Makes the path name and opens the document without a window, repairing what the host
+// can. False, with the message, when the host makes no path name or opens no document.
+bool OpenFile(host::ASFileSys fileSys, const std::string& path, host::ScopedPathName& pathName,
+              host::ScopedDocument& document, std::string& errorText) {
+    pathName = CreatePathName(fileSys, path);
+    if (!pathName) {
+        errorText = Message("Could not create path for: ", path);
+        return false;
+    }
+    document = host::ScopedDocument(host::PDDocOpen(pathName.Get(), fileSys, nullptr, true));
+    if (!document) {
+        pathName.Release();
+        errorText = Message("Could not open: ", path);
+        return false;
+    }
+    return true;
+}
+
 // Apply and remove: open, change, save over the same path, close.
 template <class Change>
 bool ChangeFile(const std::string& path, const Messages& messages, std::string& errorText,
@@ -61,17 +79,7 @@ bool ChangeFile(const std::string& path, const Messages& messages, std::string& 
     try {
         host::HostFrame frame;
         const host::ASFileSys fileSys = host::ASGetDefaultFileSys();
-        pathName = CreatePathName(fileSys, path);
-        if (!pathName) {
-            errorText = Message("Could not create path for: ", path);
-            return false;
-        }
-        document = host::ScopedDocument(host::PDDocOpen(pathName.Get(), fileSys, nullptr, true));
-        if (!document) {
-            pathName.Release();
-            errorText = Message("Could not open: ", path);
-            return false;
-        }
+        if (!OpenFile(fileSys, path, pathName, document, errorText)) return false;
         if (change(document.Get())) {
             host::PDDocSave(document.Get(), kSaveFlags, pathName.Get(), fileSys, nullptr, nullptr);
             saved = true;
@@ -108,18 +116,11 @@ bool CheckTdmOfFile(const std::string& path, ReservationRecord& record, std::str
     host::ScopedDocument document;
     try {
         host::HostFrame frame;
-        const host::ASFileSys fileSys = host::ASGetDefaultFileSys();
-        pathName = CreatePathName(fileSys, path);
-        if (!pathName) {
-            errorText = Message("Could not create path for: ", path);
+        if (!OpenFile(host::ASGetDefaultFileSys(), path, pathName, document, errorText)) {
             return false;
         }
-        document = host::ScopedDocument(host::PDDocOpen(pathName.Get(), fileSys, nullptr, true));
+        // A check never saves, so the path name is done with once the file is open.
         pathName.Release();
-        if (!document) {
-            errorText = Message("Could not open: ", path);
-            return false;
-        }
         read = ReadDocumentReservation(document.Get(), record);
         if (!read) errorText = Message(kCheckMessages.operationFailed, path);
         document.Release();

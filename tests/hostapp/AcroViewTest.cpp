@@ -32,14 +32,7 @@ TEST_F(AcroViewTest, ActiveViewGivesItsDocumentWhichStaysTheHosts) {
     EXPECT_EQ(AVAppGetActiveDoc(), view);
     const PDDoc document = AVDocGetPDDoc(view);
     EXPECT_EQ(CosObjGetType(CosDocGetRoot(PDDocGetCosDoc(document))), kCosDict);
-    ASErrorCode code = 0;
-    try {
-        HostFrame frame;
-        PDDocClose(document);
-    } catch (const HostRaise&) {
-        code = ASGetExceptionErrorCode();
-    }
-    EXPECT_EQ(code, kErrBadParameter);
+    EXPECT_EQ(test::RaisedBy([&] { PDDocClose(document); }), kErrBadParameter);
     EXPECT_EQ(CosObjGetType(CosDocGetRoot(PDDocGetCosDoc(document))), kCosDict);
 
     CloseView(view);

@@ -22,16 +22,6 @@ protected:
     test::TempDir dir;
 };
 
-ASErrorCode RaisedBy(const std::function<void()>& call) {
-    try {
-        HostFrame frame;
-        call();
-    } catch (const HostRaise&) {
-        return ASGetExceptionErrorCode();
-    }
-    return 0;
-}
-
 // Opens `path` through the tables; answers the code raised, or 0 after closing it again.
 ASErrorCode OpenCode(const std::string& path, bool repair) {
     const ASFileSys fileSys = ASGetDefaultFileSys();
@@ -39,7 +29,7 @@ ASErrorCode OpenCode(const std::string& path, bool repair) {
         ASFileSysCreatePathName(fileSys, ASAtomFromString("Cstring"), path.c_str(), nullptr);
     PDDoc document = nullptr;
     const ASErrorCode code =
-        RaisedBy([&] { document = PDDocOpen(name, fileSys, nullptr, repair); });
+        test::RaisedBy([&] { document = PDDocOpen(name, fileSys, nullptr, repair); });
     if (document != nullptr) {
         EXPECT_EQ(CountOpen().documents, 1);
         PDDocClose(document);
@@ -157,14 +147,14 @@ TEST_F(DocumentsTest, NewStreamTakesItsSourceAsGivenAndStaysIndirect) {
     const CosObj filtered = CosNewDict(cosDoc, false, 1);
     CosDictPut(filtered, ASAtomFromString("Filter"),
                CosNewName(cosDoc, false, ASAtomFromString("FlateDecode")));
-    EXPECT_EQ(
-        RaisedBy([&] { CosNewStream(cosDoc, true, source, 0, false, filtered, CosNewNull(), 0); }),
-        kErrNotSupported);
-    EXPECT_EQ(RaisedBy([&] {
+    EXPECT_EQ(test::RaisedBy(
+                  [&] { CosNewStream(cosDoc, true, source, 0, false, filtered, CosNewNull(), 0); }),
+              kErrNotSupported);
+    EXPECT_EQ(test::RaisedBy([&] {
                   CosNewStream(cosDoc, false, source, 0, false, attributes, CosNewNull(), 0);
               }),
               kErrBadParameter);
-    EXPECT_EQ(RaisedBy([&] {
+    EXPECT_EQ(test::RaisedBy([&] {
                   CosNewStream(cosDoc, true, source, 13, false, attributes, CosNewNull(), 0);
               }),
               kErrBadParameter);
@@ -181,8 +171,8 @@ TEST_F(DocumentsTest, HandlesOfAClosedDocumentAreRefused) {
         cosDoc = PDDocGetCosDoc(document.Get());
         root = CosDocGetRoot(cosDoc);
     }
-    EXPECT_EQ(RaisedBy([&] { CosObjGetType(root); }), kErrBadHandle);
-    EXPECT_EQ(RaisedBy([&] { CosNewDict(cosDoc, false, 1); }), kErrBadHandle);
+    EXPECT_EQ(test::RaisedBy([&] { CosObjGetType(root); }), kErrBadHandle);
+    EXPECT_EQ(test::RaisedBy([&] { CosNewDict(cosDoc, false, 1); }), kErrBadHandle);
 }
 
 TEST_F(DocumentsTest, ObjectsDoNotMoveBetweenDocuments) {
@@ -192,7 +182,7 @@ TEST_F(DocumentsTest, ObjectsDoNotMoveBetweenDocuments) {
     test::OpenedDocument second(path);
     const CosObj foreign = CosNewDict(PDDocGetCosDoc(second.Get()), false, 1);
     const CosObj root = CosDocGetRoot(PDDocGetCosDoc(first.Get()));
-    EXPECT_EQ(RaisedBy([&] { CosDictPut(root, ASAtomFromString("Metadata"), foreign); }),
+    EXPECT_EQ(test::RaisedBy([&] { CosDictPut(root, ASAtomFromString("Metadata"), foreign); }),
               kErrBadParameter);
     EXPECT_FALSE(CosDictKnown(root, ASAtomFromString("Metadata")));
 }

@@ -31,13 +31,8 @@ ASErrorCode SaveCode(const std::string& openPath, const std::string& savePath, P
     const ASFileSys fileSys = ASGetDefaultFileSys();
     const ASPathName target =
         ASFileSysCreatePathName(fileSys, ASAtomFromString("Cstring"), savePath.c_str(), nullptr);
-    ASErrorCode code = 0;
-    try {
-        HostFrame frame;
-        PDDocSave(document.Get(), flags, target, fileSys, nullptr, nullptr);
-    } catch (const HostRaise&) {
-        code = ASGetExceptionErrorCode();
-    }
+    const ASErrorCode code = test::RaisedBy(
+        [&] { PDDocSave(document.Get(), flags, target, fileSys, nullptr, nullptr); });
     ASFileSysReleasePath(fileSys, target);
     return code;
 }

@@ -15,17 +15,6 @@ using namespace plenvo::host;
 
 class TablesTest : public test::HostTest {};
 
-// Runs `call` in a frame; answers the code it raised, or 0.
-ASErrorCode RaisedBy(const std::function<void()>& call) {
-    try {
-        HostFrame frame;
-        call();
-    } catch (const HostRaise&) {
-        return ASGetExceptionErrorCode();
-    }
-    return 0;
-}
-
 TEST_F(TablesTest, GrantsByNameAndVersionAsConfigured) {
     struct Case {
         const char* name;
@@ -71,9 +60,9 @@ TEST_F(TablesTest, VersionOfATableTheHostNeverGaveIsUnknown) {
 
 TEST_F(TablesTest, InjectedFaultHitsOnlyTheNthCall) {
     FailCall("ASAtomFromString", 2, kErrDiskFull);
-    EXPECT_EQ(RaisedBy([] { ASAtomFromString("a"); }), 0);
-    EXPECT_EQ(RaisedBy([] { ASAtomFromString("a"); }), kErrDiskFull);
-    EXPECT_EQ(RaisedBy([] { ASAtomFromString("a"); }), 0);
+    EXPECT_EQ(test::RaisedBy([] { ASAtomFromString("a"); }), 0);
+    EXPECT_EQ(test::RaisedBy([] { ASAtomFromString("a"); }), kErrDiskFull);
+    EXPECT_EQ(test::RaisedBy([] { ASAtomFromString("a"); }), 0);
 }
 
 TEST_F(TablesTest, AnsweringNullMakesNothing) {
@@ -90,11 +79,11 @@ TEST_F(TablesTest, ReleasingOperationReleasesBeforeItRaises) {
     const ASPathName path =
         ASFileSysCreatePathName(fileSys, ASAtomFromString("Cstring"), "/tmp/x.pdf", nullptr);
     ASSERT_EQ(CountOpen(), (OpenCounts{0, 1, 1, 0}));
-    EXPECT_EQ(RaisedBy([&] { ASStmClose(stream); }), kErrGeneral);
-    EXPECT_EQ(RaisedBy([&] { ASFileSysReleasePath(fileSys, path); }), kErrGeneral);
+    EXPECT_EQ(test::RaisedBy([&] { ASStmClose(stream); }), kErrGeneral);
+    EXPECT_EQ(test::RaisedBy([&] { ASFileSysReleasePath(fileSys, path); }), kErrGeneral);
     EXPECT_EQ(CountOpen(), OpenCounts{});
     // A second release of the same handle is a fault of the caller's.
-    EXPECT_EQ(RaisedBy([&] { ASStmClose(stream); }), kErrBadHandle);
+    EXPECT_EQ(test::RaisedBy([&] { ASStmClose(stream); }), kErrBadHandle);
 }
 
 TEST_F(TablesTest, RaiseWithoutAFrameIsReportedToTheHostProgram) {
@@ -119,7 +108,7 @@ TEST_F(TablesTest, AtomsAreEqualExactlyForEqualText) {
     EXPECT_EQ(ASAtomFromString("Metadata"), ASAtomFromString("Metadata"));
     EXPECT_NE(ASAtomFromString("Metadata"), ASAtomFromString("metadata"));
     EXPECT_NE(ASAtomFromString(""), kASAtomNull);
-    EXPECT_EQ(RaisedBy([] { ASAtomFromString(nullptr); }), kErrBadParameter);
+    EXPECT_EQ(test::RaisedBy([] { ASAtomFromString(nullptr); }), kErrBadParameter);
 }
 
 TEST_F(TablesTest, ErrorTextsAreSingleLinesCutToTheBuffer) {
@@ -145,7 +134,7 @@ TEST_F(TablesTest, PathNamesAreMadeOnlyFromNonEmptyCStrings) {
     EXPECT_EQ(ASFileSysCreatePathName(fileSys, ASAtomFromString("Cstring"), "", nullptr), nullptr);
     EXPECT_EQ(ASFileSysCreatePathName(fileSys, ASAtomFromString("DIPath"), "/tmp/a.pdf", nullptr),
               nullptr);
-    EXPECT_EQ(RaisedBy([&] {
+    EXPECT_EQ(test::RaisedBy([&] {
                   ASFileSysCreatePathName(nullptr, ASAtomFromString("Cstring"), "/a", nullptr);
               }),
               kErrBadHandle);

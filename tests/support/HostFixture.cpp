@@ -2,13 +2,23 @@
 
 #include <string>
 
-#include "host/HostCalls.h"
+#include "host/HostFrame.h"
 
 namespace plenvo::test {
 
 void InstallHost() {
     hostapp::ResetHost();
     hostapp::GrantAllTables(host::gHostState);
+}
+
+host::ASErrorCode RaisedBy(const std::function<void()>& call) {
+    try {
+        host::HostFrame frame;
+        call();
+    } catch (const host::HostRaise&) {
+        return host::ASGetExceptionErrorCode();
+    }
+    return 0;
 }
 
 OpenedDocument::OpenedDocument(const std::string& path) {

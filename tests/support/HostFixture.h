@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "HostControl.h"
@@ -16,6 +17,9 @@ namespace plenvo::test {
 
 // Resets the stand-in host and the plug-in's host state, then grants all thirteen tables.
 void InstallHost();
+
+// Runs `call` inside a host exception frame; answers the code it raised, or 0.
+host::ASErrorCode RaisedBy(const std::function<void()>& call);
 
 // Installs the host before each test and checks after it that nothing was left open.
 class HostTest : public testing::Test {
