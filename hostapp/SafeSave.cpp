@@ -98,6 +98,11 @@ void SaveOver(const std::string& path, const std::function<void(std::FILE*)>& wr
     TempFile temp(FolderOf(target));
     write(temp.File());
     if (std::fflush(temp.File()) != 0) FailWithErrno(kErrFileWrite);
+    // A failed write can leave the stream's error flag as its only trace: the writer may
+    // have been told every byte went out, and the flush then finds nothing left to write.
+    if (std::ferror(temp.File())) {
+        throw HostError(errno == ENOSPC || errno == EDQUOT ? kErrDiskFull : kErrFileWrite);
+    }
     if (exists) {
         // Owner first: changing it may clear the set-id bits that the mode then restores.
         [[maybe_unused]] const int owned = ::fchown(temp.Fd(), info.st_uid, info.st_gid);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <functional>
+#include <qpdf/QPDF.hh>
 #include <string>
 #include <vector>
 
@@ -25,9 +28,9 @@ protected:
     const std::string pdf = test::MakePdf({test::MetadataKind::kNone, ""});
 };
 
-// Opens `openPath` and saves the document to `savePath`; answers the code raised, or 0.
-ASErrorCode SaveCode(const std::string& openPath, const std::string& savePath, PDSaveFlags flags) {
-    test::OpenedDocument document(openPath);
+// Saves an open document to `savePath`; answers the code raised, or 0.
+ASErrorCode SaveCodeOf(const test::OpenedDocument& document, const std::string& savePath,
+                       PDSaveFlags flags) {
     const ASFileSys fileSys = ASGetDefaultFileSys();
     const ASPathName target =
         ASFileSysCreatePathName(fileSys, ASAtomFromString("Cstring"), savePath.c_str(), nullptr);
@@ -35,6 +38,11 @@ ASErrorCode SaveCode(const std::string& openPath, const std::string& savePath, P
         [&] { PDDocSave(document.Get(), flags, target, fileSys, nullptr, nullptr); });
     ASFileSysReleasePath(fileSys, target);
     return code;
+}
+
+ASErrorCode SaveCode(const std::string& openPath, const std::string& savePath, PDSaveFlags flags) {
+    const test::OpenedDocument document(openPath);
+    return SaveCodeOf(document, savePath, flags);
 }
 
 ASErrorCode SaveCode(const std::string& path, PDSaveFlags flags = kPDSaveFull | kPDSaveLinearized) {
@@ -103,6 +111,41 @@ TEST_F(SaveTest, FailedWriteLeavesTheFileAndFolderAsTheyWere) {
     }
     EXPECT_EQ(test::ReadBytes(path), pdf);
     EXPECT_EQ(test::ListFolder(dir.Path()), std::vector<std::string>{"keep.pdf"});
+}
+
+TEST_F(SaveTest, WriteFailingMidwayLeavesTheFileAsItWas) {
+    const std::string path = dir.File("big.pdf");
+    test::WriteBytes(path, pdf);
+    {
+        // Page content that does not compress and is larger than the file-size limit set
+        // below, so that the writer meets a real write error part way through the file.
+        std::string noise(256 * 1024, '\0');
+        std::uint32_t state = 1;
+        for (char& c : noise) {
+            state = state * 1664525u + 1013904223u;
+            c = static_cast<char>(state >> 24);
+        }
+        const test::OpenedDocument document(path);
+        QPDFObjectHandle page = document.Pdf().getAllPages().front();
+        page.getKey("/Contents")
+            .replaceStreamData(noise, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
+        ASSERT_EQ(SaveCodeOf(document, path, kPDSaveFull), 0);
+    }
+    const std::string before = test::ReadBytes(path);
+
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit previous {};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    struct rlimit limited = previous;
+    limited.rlim_cur = 64 * 1024;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+    const ASErrorCode code = SaveCode(path);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(code, kErrFileWrite);
+    EXPECT_EQ(test::ReadBytes(path), before);
+    EXPECT_EQ(test::ListFolder(dir.Path()), std::vector<std::string>{"big.pdf"});
 }
 
 TEST_F(SaveTest, NewFileGetsTheModeTheUmaskAllows) {
