@@ -6,6 +6,7 @@
 // generated and measured in the same run.
 
 #include <benchmark/benchmark.h>
+
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -13,14 +14,15 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
+#include <string>
+#include <vector>
+
 #include <qpdf/Pl_Buffer.hh>
 #include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
-#include <random>
-#include <string>
-#include <vector>
 
 #include "HostControl.h"
 #include "RatioReporter.h"

@@ -4,11 +4,12 @@
 // set-up record hands to a plug-in, what is open, and the faults it can be told to
 // inject. The plug-in never includes this; it reaches the host only through the tables.
 
-#include <qpdf/QPDFObjectHandle.hh>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <qpdf/QPDFObjectHandle.hh>
 
 #include "host/HostState.h"
 #include "host/HostTables.h"
@@ -69,7 +70,7 @@ void ClearFaults();
 // Every table operation called since the call record was cleared, by name, in order.
 std::vector<std::string> CallTrace();
 
-// Each ASStmRead since the call record was cleared: the items asked for and the items answered.
+// Each ASStmRead since the call record was cleared: the items asked for and answered.
 struct StreamRead {
     std::uint32_t asked = 0;
     std::int32_t answered = 0;

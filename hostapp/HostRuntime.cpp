@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFSystemError.hh>
 

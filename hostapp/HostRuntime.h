@@ -8,14 +8,15 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFObjectHandle.hh>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
 
 #include "HostControl.h"
 #include "HostErrors.h"

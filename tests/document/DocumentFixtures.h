@@ -3,8 +3,9 @@
 // Fixtures shared by the document tests: packets, files, and the host's own look at what
 // a document's catalog holds under "Metadata".
 
-#include <qpdf/QPDFObjGen.hh>
 #include <string>
+
+#include <qpdf/QPDFObjGen.hh>
 
 #include "support/HostFixture.h"
 #include "support/PdfFactory.h"

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <qpdf/Buffer.hh>
-#include <qpdf/QPDF.hh>
 #include <string>
 #include <vector>
+
+#include <qpdf/Buffer.hh>
+#include <qpdf/QPDF.hh>
 
 #include "DocumentFixtures.h"
 #include "document/DocumentMetadata.h"

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 
 #include <functional>
-#include <qpdf/QPDF.hh>
 #include <string>
+
+#include <qpdf/QPDF.hh>
 
 #include "HostErrors.h"
 #include "host/HostFrame.h"

@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <functional>
-#include <qpdf/QPDF.hh>
 #include <string>
 #include <vector>
+
+#include <qpdf/QPDF.hh>
 
 #include "HostErrors.h"
 #include "HostRuntime.h"

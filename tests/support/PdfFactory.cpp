@@ -1,11 +1,12 @@
 #include "support/PdfFactory.h"
 
+#include <stdexcept>
+#include <vector>
+
 #include <qpdf/Pl_Buffer.hh>
 #include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
-#include <stdexcept>
-#include <vector>
 
 #include "xmp/XmpWriter.h"
 
