@@ -6,6 +6,7 @@ packages=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
+  libqpdf-dev qpdf libimage-exiftool-perl poppler-utils
 )
 
 missing=()

@@ -1,0 +1,203 @@
+// "Cos": the objects of an open document, over qpdf's object handles.
+
+#include <qpdf/Buffer.hh>
+
+#include "HostRuntime.h"
+
+namespace plenvo::hostapp {
+namespace {
+
+using namespace plenvo::host;
+
+std::string Key(ASAtom atom) { return "/" + AtomText(atom); }
+
+// A stream's dictionary operations act on its stream dictionary.
+QPDFObjectHandle DictionaryOf(const ObjectRef& ref) {
+    QPDFObjectHandle object = ref.object;
+    if (object.isDictionary()) return object;
+    if (object.isStream()) return object.getDict();
+    throw HostError(kErrBadParameter);
+}
+
+std::uint64_t DocumentId(CosDoc document) {
+    const std::uint64_t id = HandleId(document);
+    DocumentFor(id);
+    return id;
+}
+
+CosObj DocGetRoot(CosDoc document) {
+    return RunOperation("CosDocGetRoot", [&] {
+        const std::uint64_t id = DocumentId(document);
+        return AddObject(id, DocumentFor(id).pdf->getRoot());
+    });
+}
+
+ASBool DictKnown(CosObj dict, ASAtom key) {
+    return RunOperation("CosDictKnown",
+                        [&] { return ASBool{DictionaryOf(ResolveObject(dict)).hasKey(Key(key))}; });
+}
+
+CosObj DictGet(CosObj dict, ASAtom key) {
+    return RunOperation("CosDictGet", [&] {
+        const ObjectRef ref = ResolveObject(dict);
+        QPDFObjectHandle value = DictionaryOf(ref).getKey(Key(key));
+        if (value.isNull()) return MakeHandle<CosObj>(kNullObjectId);
+        return AddObject(ref.documentId, value);
+    });
+}
+
+void DictPut(CosObj dict, ASAtom key, CosObj value) {
+    RunOperation("CosDictPut", [&] {
+        const ObjectRef target = ResolveObject(dict);
+        const ObjectRef put = ResolveObject(value);
+        if (put.documentId != 0 && put.documentId != target.documentId) {
+            throw HostError(kErrBadParameter);
+        }
+        DictionaryOf(target).replaceKey(Key(key), put.object);
+    });
+}
+
+CosType ObjGetType(CosObj object) {
+    return RunOperation("CosObjGetType", [&] {
+        switch (ResolveObject(object).object.getTypeCode()) {
+            case ::ot_boolean:
+                return kCosBoolean;
+            case ::ot_integer:
+                return kCosInteger;
+            case ::ot_real:
+                return kCosReal;
+            case ::ot_string:
+                return kCosString;
+            case ::ot_name:
+                return kCosName;
+            case ::ot_array:
+                return kCosArray;
+            case ::ot_dictionary:
+                return kCosDict;
+            case ::ot_stream:
+                return kCosStream;
+            default:
+                return kCosNull;
+        }
+    });
+}
+
+std::string Bytes(const Buffer& buffer) {
+    return std::string(reinterpret_cast<const char*>(buffer.getBuffer()), buffer.getSize());
+}
+
+std::string Decoded(QPDFObjectHandle stream, CosStreamOpenMode mode) {
+    if (mode == kCosOpenRaw) return Bytes(*stream.getRawStreamData());
+    if (mode != kCosOpenDecoded) throw HostError(kErrBadParameter);
+    return Bytes(*stream.getStreamData(qpdf_dl_all));
+}
+
+ASStm StreamOpenStm(CosObj object, CosStreamOpenMode mode) {
+    return RunOperation("CosStreamOpenStm", [&]() -> ASStm {
+        QPDFObjectHandle stream = ResolveObject(object).object;
+        if (!stream.isStream()) throw HostError(kErrBadParameter);
+        Stream opened;
+        try {
+            opened.owned = Decoded(stream, mode);
+        } catch (const HostError&) {
+            throw;
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const std::exception&) {
+            // A filter qpdf does not know, or data it cannot undo: no stream to give.
+            return nullptr;
+        }
+        opened.size = opened.owned.size();
+        const std::uint64_t id = NewId();
+        TheHost().streams.emplace(id, std::move(opened));
+        return MakeHandle<ASStm>(id);
+    });
+}
+
+CosObj NewObject(CosDoc document, ASBool indirect, QPDFObjectHandle object) {
+    const std::uint64_t id = DocumentId(document);
+    if (indirect) object = DocumentFor(id).pdf->makeIndirectObject(object);
+    return AddObject(id, std::move(object));
+}
+
+CosObj NewName(CosDoc document, ASBool indirect, ASAtom name) {
+    return RunOperation("CosNewName", [&] {
+        return NewObject(document, indirect, QPDFObjectHandle::newName(Key(name)));
+    });
+}
+
+CosObj NewDict(CosDoc document, ASBool indirect, std::int32_t entries) {
+    return RunOperation("CosNewDict", [&] {
+        if (entries < 0) throw HostError(kErrBadParameter);
+        return NewObject(document, indirect, QPDFObjectHandle::newDictionary());
+    });
+}
+
+CosObj NewNull() {
+    return RunOperation("CosNewNull", [] { return MakeHandle<CosObj>(kNullObjectId); });
+}
+
+CosObj NewStream(CosDoc document, ASBool indirect, ASStm source, std::int64_t sourceStart,
+                 ASBool sourceLengthKnown, CosObj attributes, CosObj encodeParams,
+                 std::int64_t sourceLength) {
+    return RunOperation("CosNewStream", [&] {
+        const std::uint64_t id = DocumentId(document);
+        // A PDF stream is always an indirect object.
+        if (!indirect) throw HostError(kErrBadParameter);
+
+        Stream& input = StreamFor(source);
+        if (sourceStart < 0 || static_cast<std::uint64_t>(sourceStart) > input.size) {
+            throw HostError(kErrBadParameter);
+        }
+        const auto start = static_cast<std::size_t>(sourceStart);
+        std::size_t length = input.size - start;
+        if (sourceLengthKnown) {
+            if (sourceLength < 0 || static_cast<std::uint64_t>(sourceLength) > length) {
+                throw HostError(kErrBadParameter);
+            }
+            length = static_cast<std::size_t>(sourceLength);
+        }
+
+        ObjectRef dictionary = ResolveObject(attributes);
+        if (dictionary.documentId != 0 && dictionary.documentId != id) {
+            throw HostError(kErrBadParameter);
+        }
+        if (!dictionary.object.isNull() && !dictionary.object.isDictionary()) {
+            throw HostError(kErrBadParameter);
+        }
+        // The data is stored as given; the host does not encode new streams.
+        if (!ResolveObject(encodeParams).object.isNull()) throw HostError(kErrNotSupported);
+        if (dictionary.object.isDictionary() &&
+            (dictionary.object.hasKey("/Filter") || dictionary.object.hasKey("/DecodeParms"))) {
+            throw HostError(kErrNotSupported);
+        }
+
+        QPDFObjectHandle stream =
+            DocumentFor(id).pdf->newStream(std::string(input.Data() + start, length));
+        if (dictionary.object.isDictionary()) {
+            QPDFObjectHandle streamDictionary = stream.getDict();
+            for (const auto& [key, value] : dictionary.object.ditems()) {
+                if (key != "/Length") streamDictionary.replaceKey(key, value);
+            }
+        }
+        input.position = start + length;
+        return AddObject(id, std::move(stream));
+    });
+}
+
+}  // namespace
+
+void FillCosTable(std::array<HFTEntry, cos::kSlotCount>& table) {
+    Fill<cos::CosDocGetRoot>(table, &DocGetRoot);
+    Fill<cos::CosDictKnown>(table, &DictKnown);
+    Fill<cos::CosDictGet>(table, &DictGet);
+    Fill<cos::CosDictPut>(table, &DictPut);
+    Fill<cos::CosObjGetType>(table, &ObjGetType);
+    Fill<cos::CosStreamOpenStm>(table, &StreamOpenStm);
+    Fill<cos::CosNewName>(table, &NewName);
+    Fill<cos::CosNewDict>(table, &NewDict);
+    Fill<cos::CosNewNull>(table, &NewNull);
+    Fill<cos::CosNewStream>(table, &NewStream);
+}
+
+}  // namespace plenvo::hostapp

@@ -1,0 +1,108 @@
+#pragma once
+
+// The stand-in viewer host as its own program, the driver and the tests see it: what a
+// set-up record hands to a plug-in, what is open, and the faults it can be told to
+// inject. The plug-in never includes this; it reaches the host only through the tables.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <qpdf/QPDFObjectHandle.hh>
+
+#include "host/HostState.h"
+#include "host/HostTables.h"
+
+class QPDF;
+
+namespace plenvo::hostapp {
+
+// The version the host reports for each of its tables unless told otherwise.
+inline constexpr host::ASVersion kHostTableVersion = host::MakeVersion(11, 0);
+
+// Thrown out of a host operation that must raise while no frame is pushed, or whose
+// frame's restore procedure returned. It means a plug-in called the host unguarded.
+class UnhandledRaise : public std::runtime_error {
+public:
+    explicit UnhandledRaise(host::ASErrorCode code);
+    host::ASErrorCode Code() const { return code_; }
+
+private:
+    host::ASErrorCode code_;
+};
+
+// What a set-up record carries to the plug-in.
+host::HFT CoreTable();
+host::ASExtension ExtensionIdentity();
+
+// Fills a plug-in's host state as a successful set-up against this host leaves it: the
+// extension identity and every table the host grants, at the version it reports. For
+// programs and tests that link the plug-in's code directly.
+void GrantAllTables(host::HostState& state);
+
+// Closes everything still open, drops frames, faults, table settings, views, menus and
+// the call record, and rebuilds the menu bar.
+void ResetHost();
+
+struct OpenCounts {
+    int documents = 0;  // opened with PDDocOpen and not closed
+    int pathNames = 0;
+    int streams = 0;
+    int frames = 0;
+    friend bool operator==(const OpenCounts&, const OpenCounts&) = default;
+};
+OpenCounts CountOpen();
+
+// Forgets the calls made so far: the call trace, the stream reads and the call counts
+// that injected faults are numbered by.
+void ClearCallRecord();
+
+// Fault injection. The Nth call (counted from 1 since the call record was cleared) of the
+// operation raises `code`, or answers null, 0 or false. A closing or releasing operation
+// releases first and raises afterwards, as a real release does. The exception frame
+// operations never fail.
+bool CanFail(std::string_view operation);
+void FailCall(std::string_view operation, int nthCall, host::ASErrorCode code);
+void AnswerNull(std::string_view operation, int nthCall);
+void ClearFaults();
+
+// Every table operation called since the call record was cleared, by name, in order.
+std::vector<std::string> CallTrace();
+
+// Each ASStmRead since the call record was cleared: the items asked for and answered.
+struct StreamRead {
+    std::uint32_t asked = 0;
+    std::int32_t answered = 0;
+    friend bool operator==(const StreamRead&, const StreamRead&) = default;
+};
+std::vector<StreamRead> StreamReads();
+
+// Table grants: refuse a table whatever version is asked, refuse it when asked for one
+// version, or report a version of one's choice (0 and 0xFFFFFFFF included).
+void RefuseTable(std::string_view name);
+void RefuseTableAt(std::string_view name, host::ASVersion version);
+void ReportTableVersion(std::string_view name, host::ASVersion version);
+
+// The qpdf document behind an open document handle, for the host's own look at it.
+// Throws std::invalid_argument for a handle that is not open.
+QPDF& DocumentPdf(host::PDDoc document);
+QPDFObjectHandle CosObjectOf(host::CosObj object);
+
+// Views: opens the file in a new view, which becomes the active one. Answers null and
+// sets `error` when the file cannot be opened.
+host::AVDoc OpenView(const std::string& path, host::ASErrorCode* error = nullptr);
+void CloseView(host::AVDoc view);
+
+// Menus. Menus and items are found by name anywhere in the menu bar.
+void RemoveMenubarMenu(std::string_view name);
+std::vector<std::string> MenuItemNames(std::string_view menuName);
+std::string MenuItemTitle(std::string_view itemName);
+// Calls the item's execute procedure; false when there is no such item or procedure.
+bool ExecuteMenuItem(std::string_view itemName);
+// The item's enable procedure's answer; true for an item without one.
+bool IsMenuItemEnabled(std::string_view itemName);
+// Menus and items acquired and not yet released.
+int OutstandingMenuAcquisitions();
+
+}  // namespace plenvo::hostapp

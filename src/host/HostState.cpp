@@ -1,0 +1,7 @@
+#include "host/HostState.h"
+
+namespace plenvo::host {
+
+HostState gHostState;
+
+}  // namespace plenvo::host
