@@ -1,11 +1,6 @@
 #include "xmp/ByteSearch.h"
 
-#include <algorithm>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace plenvo {
 namespace {
@@ -48,76 +43,6 @@ std::size_t FindBytes(std::string_view hay, std::string_view needle, std::size_t
 #endif
     for (; i <= lastStart; ++i) {
         if (base[i] == needle[0] && std::memcmp(base + i, needle.data(), k) == 0) return i;
-    }
-    return npos;
-}
-
-NeedleHit FindFirstOf(std::string_view hay, const std::string_view (&needles)[3],
-                      std::size_t from) {
-    const char* base = hay.data();
-    std::size_t longest = 0;
-    for (std::string_view n : needles) longest = std::max(longest, n.size());
-    std::size_t i = from;
-#if defined(__SSE2__)
-    // The same first-and-last-byte filter as FindBytes, for the three needles at once.
-    __m128i first[3];
-    __m128i last[3];
-    for (int n = 0; n < 3; ++n) {
-        first[n] = _mm_set1_epi8(needles[n].front());
-        last[n] = _mm_set1_epi8(needles[n].back());
-    }
-    for (; hay.size() >= longest && i + 15 <= hay.size() - longest; i += 16) {
-        const __m128i here = Load(base + i);
-        const auto matches = [&](int n) {
-            return _mm_and_si128(_mm_cmpeq_epi8(here, first[n]),
-                                 _mm_cmpeq_epi8(Load(base + i + needles[n].size() - 1), last[n]));
-        };
-        const __m128i m0 = matches(0);
-        const __m128i m1 = matches(1);
-        const __m128i m2 = matches(2);
-        unsigned any = Mask(_mm_or_si128(_mm_or_si128(m0, m1), m2));
-        if (any == 0) continue;
-        const unsigned masks[3] = {Mask(m0), Mask(m1), Mask(m2)};
-        while (any != 0) {
-            const unsigned bit = static_cast<unsigned>(__builtin_ctz(any));
-            const std::size_t at = i + bit;
-            for (int n = 0; n < 3; ++n) {
-                if ((masks[n] >> bit & 1) != 0 &&
-                    std::memcmp(base + at, needles[n].data(), needles[n].size()) == 0) {
-                    return {at, n};
-                }
-            }
-            any &= any - 1;
-        }
-    }
-#endif
-    for (; i < hay.size(); ++i) {
-        for (int n = 0; n < 3; ++n) {
-            if (hay.substr(i).starts_with(needles[n])) {
-                return {i, n};
-            }
-        }
-    }
-    return {npos, -1};
-}
-
-std::size_t FindAnyOf(std::string_view hay, char a, char b, char c, std::size_t from) {
-    const char* base = hay.data();
-    std::size_t i = from;
-#if defined(__SSE2__)
-    const __m128i va = _mm_set1_epi8(a);
-    const __m128i vb = _mm_set1_epi8(b);
-    const __m128i vc = _mm_set1_epi8(c);
-    for (; i + 16 <= hay.size(); i += 16) {
-        const __m128i bytes = Load(base + i);
-        const unsigned mask = Mask(_mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, va), _mm_cmpeq_epi8(bytes, vb)),
-            _mm_cmpeq_epi8(bytes, vc)));
-        if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
-    }
-#endif
-    for (; i < hay.size(); ++i) {
-        if (base[i] == a || base[i] == b || base[i] == c) return i;
     }
     return npos;
 }

@@ -15,21 +15,14 @@ constexpr std::string_view kSchemaMarker = "pdfaSchema:schema>TDMRep<";
 
 constexpr auto npos = std::string_view::npos;
 
+// Compared byte by byte: the needles are short and fixed, and a call into the library's
+// memcmp for each candidate costs more than the comparison.
 bool HasAt(std::string_view text, std::size_t pos, std::string_view what) {
-    return pos <= text.size() && text.substr(pos).starts_with(what);
-}
-
-// Position just past the ">" that closes a start tag whose name ends at `pos`, skipping
-// ">" inside quoted attribute values; npos when the tag never closes.
-std::size_t EndOfStartTag(std::string_view text, std::size_t pos) {
-    while (true) {
-        pos = FindAnyOf(text, '>', '"', '\'', pos);
-        if (pos == npos) return npos;
-        if (text[pos] == '>') return pos + 1;
-        pos = text.find(text[pos], pos + 1);
-        if (pos == npos) return npos;
-        ++pos;
+    if (pos > text.size() || text.size() - pos < what.size()) return false;
+    for (std::size_t i = 0; i < what.size(); ++i) {
+        if (text[pos + i] != what[i]) return false;
     }
+    return true;
 }
 
 bool IsSelfClosing(std::string_view text, std::size_t tagEnd) {
@@ -59,20 +52,38 @@ struct MarkerScan {
         schema = schema || (at >= body + kTdmRepInSchema &&
                             HasAt(text, at - kTdmRepInSchema, kSchemaMarker));
     }
-    // A start tag is skipped in one step (its attribute values may hold anything), so its
-    // markers are looked for on their own.
-    void InTag(std::string_view text, std::size_t from, std::size_t to) {
-        const std::string_view tag = text.substr(0, to);
-        for (std::size_t at = FindBytes(tag, "tdm", from); at != npos && !tdm;
-             at = FindBytes(tag, "tdm", at + 1)) {
-            AtTdm(tag, at);
-        }
-        for (std::size_t at = FindBytes(tag, "TDMRep<", from); at != npos && !schema;
-             at = FindBytes(tag, "TDMRep<", at + 1)) {
-            AtTdmRep(tag, at);
-        }
-    }
 };
+
+// Where "tdm" and "TDMRep<" may start.
+constexpr Anchor kTdmAnchor{'t', 'm', 2};
+constexpr Anchor kTdmRepAnchor{'T', '<', 6};
+
+// Position just past the ">" that closes a start tag whose name ends at `pos`, skipping
+// ">" inside quoted attribute values and noting the markers on the way; npos when the
+// tag never closes.
+std::size_t ScanStartTag(std::string_view text, std::size_t pos, MarkerScan& markers) {
+    char quote = 0;
+    std::size_t end = npos;
+    ForEachCandidate(text, pos, "\"'>", {kTdmAnchor, kTdmRepAnchor}, [&](std::size_t at) {
+        const char c = text[at];
+        if (c == 't') {
+            markers.AtTdm(text, at);
+        } else if (c == 'T') {
+            markers.AtTdmRep(text, at);
+        } else if (c == '>') {
+            if (quote == 0) {
+                end = at + 1;
+                return false;
+            }
+        } else if (quote == 0) {
+            quote = c;
+        } else if (quote == c) {
+            quote = 0;
+        }
+        return true;
+    });
+    return end;
+}
 
 // Scans the description whose start token ends at `body`: where it ends and whether a
 // marker occurs in it. A description with content ends at the end tag that balances it,
@@ -81,36 +92,44 @@ struct MarkerScan {
 // from two pieces of text (see StraddlingStart).
 std::optional<Description> ScanDescription(std::string_view text, std::size_t body) {
     MarkerScan markers{body};
-    std::size_t pos = EndOfStartTag(text, body);
+    std::size_t pos = ScanStartTag(text, body, markers);
     if (pos == npos) return std::nullopt;
-    markers.InTag(text, body, pos);
     if (IsSelfClosing(text, pos)) return Description{pos, markers.tdm};
 
-    // One pass finds nested start tokens and end tags (by the name they share) and the
-    // markers' anchors.
-    static constexpr std::string_view kNeedles[3] = {kName, "tdm", "TDMRep<"};
+    // One loop finds nested start tokens and end tags (by the name they share) and the
+    // markers' anchors; a nested start tag is walked by ScanStartTag.
+    constexpr Anchor kNameAnchor{kName.front(), kName.back(), kName.size() - 1};
     int depth = 1;
-    for (NeedleHit hit = FindFirstOf(text, kNeedles, pos); hit.pos != npos;
-         hit = FindFirstOf(text, kNeedles, pos)) {
-        const std::size_t at = hit.pos;
-        pos = at + 1;
-        if (hit.which == 1) {
-            markers.AtTdm(text, at);
-        } else if (hit.which == 2) {
-            markers.AtTdmRep(text, at);
-        } else if (text[at - 1] == '<') {
-            const std::size_t tokenEnd = at + kName.size();
-            pos = EndOfStartTag(text, tokenEnd);
-            if (pos == npos) return std::nullopt;
-            markers.InTag(text, tokenEnd, pos);
-            if (!IsSelfClosing(text, pos)) ++depth;
-        } else if (at >= 2 && text.substr(at - 2, 2) == "</" &&
-                   HasAt(text, at + kName.size(), ">")) {
-            pos = at + kName.size() + 1;
-            if (--depth == 0) return Description{pos, markers.tdm || markers.schema};
-        }
+    while (true) {
+        std::size_t nestedStart = npos;
+        std::size_t end = npos;
+        const std::size_t stop =
+            ForEachCandidate(text, pos, "", {kNameAnchor, kTdmAnchor, kTdmRepAnchor},
+                             [&](std::size_t at) {
+                                 const char c = text[at];
+                                 if (c == 't') {
+                                     markers.AtTdm(text, at);
+                                 } else if (c == 'T') {
+                                     markers.AtTdmRep(text, at);
+                                 } else if (HasAt(text, at, kName)) {
+                                     if (text[at - 1] == '<') {
+                                         nestedStart = at;
+                                         return false;
+                                     }
+                                     if (at >= 2 && text[at - 2] == '<' && text[at - 1] == '/' &&
+                                         HasAt(text, at + kName.size(), ">") && --depth == 0) {
+                                         end = at + kName.size() + 1;
+                                         return false;
+                                     }
+                                 }
+                                 return true;
+                             });
+        if (stop == npos) return std::nullopt;
+        if (end != npos) return Description{end, markers.tdm || markers.schema};
+        pos = ScanStartTag(text, nestedStart + kName.size(), markers);
+        if (pos == npos) return std::nullopt;
+        if (!IsSelfClosing(text, pos)) ++depth;
     }
-    return std::nullopt;
 }
 
 // After a removal the kept text and the rest of the input meet; a start token can be
@@ -147,7 +166,9 @@ std::string StripTdmDescriptions(std::string_view text, std::size_t spare) {
         if (tokenInOut != 0) {
             body = pos + kStartToken.size() - tokenInOut;
         } else {
-            const std::size_t start = FindBytes(text, kStartToken, pos);
+            constexpr Anchor kStartAnchor{'<', kStartToken.back(), kStartToken.size() - 1};
+            const std::size_t start = ForEachCandidate(
+                text, pos, "", {kStartAnchor}, [&](std::size_t at) { return !HasAt(text, at, kStartToken); });
             if (start == npos) break;
             body = start + kStartToken.size();
         }
