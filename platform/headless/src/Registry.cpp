@@ -492,6 +492,26 @@ HKEY NewHandle(std::string folded, REGSAM access) {
 
 std::string ValueName(LPCSTR name) { return name == nullptr ? std::string() : std::string(name); }
 
+// Loads the hive and finds the key that an open handle names, when the handle grants
+// `need`. The caller holds the registry lock.
+LSTATUS FindOpenKey(HKEY handle, REGSAM need, Loaded& loaded, Key*& key) {
+    std::string folded;
+    REGSAM access = 0;
+    if (const LSTATUS status = BasePath(handle, folded, access); status != ERROR_SUCCESS) {
+        return status;
+    }
+    if ((access & need) == 0) {
+        return ERROR_ACCESS_DENIED;
+    }
+    loaded = Load();
+    const auto found = loaded.hive.find(folded);
+    if (found == loaded.hive.end()) {
+        return ERROR_KEY_DELETED;
+    }
+    key = &found->second;
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 std::string RegistryFilePath() { return ConfigFolder() + "/plenvo/hkcu.reg"; }
@@ -591,20 +611,13 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserve
         return ERROR_INVALID_PARAMETER;
     }
     std::lock_guard lock(g_mutex);
-    std::string folded;
-    REGSAM access = 0;
-    if (const LSTATUS status = BasePath(hKey, folded, access); status != ERROR_SUCCESS) {
+    Loaded loaded;
+    Key* key = nullptr;
+    if (const LSTATUS status = FindOpenKey(hKey, KEY_QUERY_VALUE, loaded, key);
+        status != ERROR_SUCCESS) {
         return status;
     }
-    if ((access & KEY_QUERY_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    Loaded loaded = Load();
-    auto key = loaded.hive.find(folded);
-    if (key == loaded.hive.end()) {
-        return ERROR_KEY_DELETED;
-    }
-    const Value* value = key->second.Find(ValueName(lpValueName));
+    const Value* value = key->Find(ValueName(lpValueName));
     if (value == nullptr) {
         return ERROR_FILE_NOT_FOUND;
     }
@@ -636,24 +649,17 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWO
         return ERROR_NOACCESS;
     }
     std::lock_guard lock(g_mutex);
-    std::string folded;
-    REGSAM access = 0;
-    if (const LSTATUS status = BasePath(hKey, folded, access); status != ERROR_SUCCESS) {
+    Loaded loaded;
+    Key* key = nullptr;
+    if (const LSTATUS status = FindOpenKey(hKey, KEY_SET_VALUE, loaded, key);
+        status != ERROR_SUCCESS) {
         return status;
     }
-    if ((access & KEY_SET_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    Loaded loaded = Load();
-    auto key = loaded.hive.find(folded);
-    if (key == loaded.hive.end()) {
-        return ERROR_KEY_DELETED;
-    }
     const std::string name = ValueName(lpValueName);
-    Value* value = key->second.Find(name);
+    Value* value = key->Find(name);
     if (value == nullptr) {
-        key->second.values.push_back(Value{name, dwType, {}});
-        value = &key->second.values.back();
+        key->values.push_back(Value{name, dwType, {}});
+        value = &key->values.back();
     }
     value->type = dwType;
     value->data.assign(reinterpret_cast<const char*>(lpData), cbData);
@@ -662,20 +668,13 @@ LSTATUS WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWO
 
 LSTATUS WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     std::lock_guard lock(g_mutex);
-    std::string folded;
-    REGSAM access = 0;
-    if (const LSTATUS status = BasePath(hKey, folded, access); status != ERROR_SUCCESS) {
+    Loaded loaded;
+    Key* key = nullptr;
+    if (const LSTATUS status = FindOpenKey(hKey, KEY_SET_VALUE, loaded, key);
+        status != ERROR_SUCCESS) {
         return status;
     }
-    if ((access & KEY_SET_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
-    }
-    Loaded loaded = Load();
-    auto key = loaded.hive.find(folded);
-    if (key == loaded.hive.end()) {
-        return ERROR_KEY_DELETED;
-    }
-    auto& values = key->second.values;
+    auto& values = key->values;
     const std::string name = ValueName(lpValueName);
     for (auto it = values.begin(); it != values.end(); ++it) {
         if (EqualsNoCase(it->name, name)) {
