@@ -7,9 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -18,8 +15,6 @@
 #include <string>
 #include <vector>
 
-#include <qpdf/Pl_Buffer.hh>
-#include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -27,9 +22,9 @@
 #include "HostControl.h"
 #include "RatioReporter.h"
 #include "document/FileOperations.h"
+#include "support/PdfFactory.h"
+#include "support/TestFiles.h"
 #include "xmp/XmpWriter.h"
-
-extern char** environ;
 
 namespace {
 
@@ -38,15 +33,6 @@ constexpr int kLargeFiles = 3;
 constexpr int kLargePages = 30;
 constexpr std::size_t kImageBytes = 1024 * 1024;
 constexpr const char* kPolicy = "https://example.com/tdm/policy.json";
-
-std::string Deflate(const std::string& data) {
-    Pl_Buffer out("deflated");
-    Pl_Flate flate("deflate", &out, Pl_Flate::a_deflate);
-    flate.write(reinterpret_cast<const unsigned char*>(data.data()), data.size());
-    flate.finish();
-    const auto buffer = out.getBufferSharedPointer();
-    return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
-}
 
 // A document with `pages` pages of text and, when `imageBytes` is not 0, one image of
 // that many incompressible bytes per page, and an XMP packet with a title.
@@ -69,7 +55,7 @@ void WritePdf(const std::string& path, int pages, std::size_t imageBytes, std::m
                 "<< /Type /XObject /Subtype /Image /ColorSpace /DeviceGray /BitsPerComponent 8"
                 " /Width " +
                 std::to_string(side) + " /Height " + std::to_string(imageBytes / side) + " >>"));
-            image.replaceStreamData(Deflate(pixels), QPDFObjectHandle::newName("/FlateDecode"),
+            image.replaceStreamData(plenvo::test::Deflate(pixels), QPDFObjectHandle::newName("/FlateDecode"),
                                     QPDFObjectHandle::newNull());
             resources.replaceKey("/XObject", QPDFObjectHandle::parse("<< >>"));
             resources.getKey("/XObject").replaceKey("/Im1", image);
@@ -120,38 +106,6 @@ Corpus& TheCorpus() {
     return corpus;
 }
 
-struct Finished {
-    int exitCode = -1;
-    std::string output;
-};
-
-Finished Spawn(const std::vector<std::string>& argv) {
-    Finished finished;
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) return finished;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeFds[1]);
-    char buffer[256];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
-        finished.output.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(pipeFds[0]);
-    if (spawned != 0) return finished;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    finished.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return finished;
-}
-
 // This process's peak resident memory in kilobytes. Read from inside, since the figure a
 // parent gets for a spawned child also counts the parent's pages from before the exec.
 long PeakKilobytes() {
@@ -182,7 +136,7 @@ void QpdfLinearize(benchmark::State& state, bool large) {
     for (auto _ : state) {
         for (const std::string& file : files) {
             // 3 is qpdf's "done, with warnings".
-            const int code = Spawn({"qpdf", "--linearize", file, out}).exitCode;
+            const int code = plenvo::test::RunTool({"qpdf", "--linearize", file, out}).exitCode;
             if (code != 0 && code != 3) {
                 state.SkipWithError("qpdf --linearize failed");
                 return;
@@ -234,8 +188,8 @@ void RegisterAll() {
 void ReportMemory(const char* self) {
     const std::string file = TheCorpus().large.front();
     const double size = static_cast<double>(std::filesystem::file_size(file));
-    const Finished idle = Spawn({self, "--apply-once", ""});
-    const Finished apply = Spawn({self, "--apply-once", file});
+    const plenvo::test::ToolResult idle = plenvo::test::RunTool({self, "--apply-once", ""});
+    const plenvo::test::ToolResult apply = plenvo::test::RunTool({self, "--apply-once", file});
     if (idle.exitCode != 0 || apply.exitCode != 0) {
         std::printf("\npeak memory: the measuring process failed\n");
         return;

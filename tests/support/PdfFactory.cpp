@@ -13,14 +13,6 @@
 namespace plenvo::test {
 namespace {
 
-std::string Deflate(const std::string& data) {
-    Pl_Buffer out("deflated");
-    Pl_Flate flate("deflate", &out, Pl_Flate::a_deflate);
-    flate.write(reinterpret_cast<const unsigned char*>(data.data()), data.size());
-    flate.finish();
-    const auto buffer = out.getBufferSharedPointer();
-    return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
-}
 
 std::string StreamObject(const std::string& extraKeys, const std::string& data) {
     return "<< /Length " + std::to_string(data.size()) + extraKeys + " >>\nstream\n" + data +
@@ -59,6 +51,15 @@ std::string Rewrite(const std::string& pdf, void (*configure)(QPDFWriter&)) {
 }
 
 }  // namespace
+
+std::string Deflate(const std::string& data) {
+    Pl_Buffer out("deflated");
+    Pl_Flate flate("deflate", &out, Pl_Flate::a_deflate);
+    flate.write(reinterpret_cast<const unsigned char*>(data.data()), data.size());
+    flate.finish();
+    const auto buffer = out.getBufferSharedPointer();
+    return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
+}
 
 std::string MakePdf(const PdfSpec& spec) {
     const std::string content = "BT /F1 24 Tf 72 720 Td (Plenvo test page) Tj ET";

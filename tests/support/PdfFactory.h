@@ -21,6 +21,9 @@ struct PdfSpec {
     std::string packet;
 };
 
+// `data` compressed as FlateDecode expects it.
+std::string Deflate(const std::string& data);
+
 // A one-page PDF with a classic cross-reference table.
 std::string MakePdf(const PdfSpec& spec);
 
