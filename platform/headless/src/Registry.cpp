@@ -492,6 +492,20 @@ HKEY NewHandle(std::string folded, REGSAM access) {
 
 std::string ValueName(LPCSTR name) { return name == nullptr ? std::string() : std::string(name); }
 
+// The folded path of the key that `subKey` names below an open or predefined key.
+LSTATUS SubKeyPath(HKEY handle, LPCSTR subKey, std::string& folded) {
+    REGSAM access = 0;
+    std::vector<std::string> parts;
+    LSTATUS status = BasePath(handle, folded, access);
+    if (status == ERROR_SUCCESS) {
+        status = SplitSubKey(subKey, parts);
+    }
+    for (const std::string& part : parts) {
+        folded = Join(folded, FoldCase(part));
+    }
+    return status;
+}
+
 // Loads the hive and finds the key that an open handle names, when the handle grants
 // `need`. The caller holds the registry lock.
 LSTATUS FindOpenKey(HKEY handle, REGSAM need, Loaded& loaded, Key*& key) {
@@ -532,19 +546,10 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesire
     }
     std::lock_guard lock(g_mutex);
     std::string folded;
-    REGSAM baseAccess = 0;
-    LSTATUS status = BasePath(hKey, folded, baseAccess);
-    std::vector<std::string> parts;
-    if (status == ERROR_SUCCESS) {
-        status = SplitSubKey(lpSubKey, parts);
-    }
-    if (status != ERROR_SUCCESS) {
+    if (const LSTATUS status = SubKeyPath(hKey, lpSubKey, folded); status != ERROR_SUCCESS) {
         return status;
     }
     const Loaded loaded = Load();
-    for (const std::string& part : parts) {
-        folded = Join(folded, FoldCase(part));
-    }
     if (loaded.hive.count(folded) == 0) {
         return ERROR_FILE_NOT_FOUND;
     }
@@ -691,19 +696,10 @@ LSTATUS WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     }
     std::lock_guard lock(g_mutex);
     std::string folded;
-    REGSAM access = 0;
-    LSTATUS status = BasePath(hKey, folded, access);
-    std::vector<std::string> parts;
-    if (status == ERROR_SUCCESS) {
-        status = SplitSubKey(lpSubKey, parts);
-    }
-    if (status != ERROR_SUCCESS) {
+    if (const LSTATUS status = SubKeyPath(hKey, lpSubKey, folded); status != ERROR_SUCCESS) {
         return status;
     }
     Loaded loaded = Load();
-    for (const std::string& part : parts) {
-        folded = Join(folded, FoldCase(part));
-    }
     if (loaded.hive.count(folded) == 0) {
         return ERROR_FILE_NOT_FOUND;
     }

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <windows.h>
 
+#include "support/OwnerWindow.h"
 #include "TestDialogIds.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
@@ -116,22 +117,10 @@ private:
     CEdit name;
 };
 
-HWND MakeOwner() {
-    static const bool registered = [] {
-        WNDCLASSEXA cls{};
-        cls.cbSize = sizeof cls;
-        cls.lpfnWndProc = DefWindowProcA;
-        cls.lpszClassName = "PlenvoTestHost";
-        return RegisterClassExA(&cls) != 0;
-    }();
-    EXPECT_TRUE(registered);
-    return CreateWindowExA(0, "PlenvoTestHost", "Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600, nullptr,
-                           nullptr, nullptr, nullptr);
-}
 
 class DialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { owner = MakeOwner(); }
+    void SetUp() override { owner = test::MakeOwnerWindow(); }
     void TearDown() override {
         EXPECT_TRUE(IsWindowEnabled(owner)) << "the owner works again after the dialog";
         DestroyWindow(owner);

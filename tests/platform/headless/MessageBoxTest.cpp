@@ -6,25 +6,13 @@
 
 #include <windows.h>
 
+#include "support/OwnerWindow.h"
 #include "headless/Headless.h"
 #include "headless/UserDriver.h"
 
 namespace plenvo::headless {
 namespace {
 
-// A top-level window to own the boxes, as the host's main window does.
-HWND MakeOwner() {
-    static const bool registered = [] {
-        WNDCLASSEXA cls{};
-        cls.cbSize = sizeof cls;
-        cls.lpfnWndProc = DefWindowProcA;
-        cls.lpszClassName = "PlenvoTestOwner";
-        return RegisterClassExA(&cls) != 0;
-    }();
-    EXPECT_TRUE(registered);
-    return CreateWindowExA(0, "PlenvoTestOwner", "Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr,
-                           nullptr, nullptr, nullptr);
-}
 
 struct BoxCase {
     const char* name;
@@ -39,7 +27,7 @@ class MessageBoxTest : public ::testing::TestWithParam<BoxCase> {};
 
 TEST_P(MessageBoxTest, AnswersAsOnWindows) {
     const BoxCase& c = GetParam();
-    HWND owner = MakeOwner();
+    HWND owner = test::MakeOwnerWindow();
     ScriptedDriver driver;
     driver.Then([&](HWND box) {
         EXPECT_EQ(KindOf(box), WindowKind::MessageBox);
