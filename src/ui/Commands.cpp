@@ -1,0 +1,9 @@
+#include "ui/Commands.h"
+
+namespace plenvo {
+
+void RunSingleDocumentCommand() {}
+
+void RunBatchCommand() {}
+
+}  // namespace plenvo
