@@ -11,6 +11,8 @@
 
 #include <qpdf/QPDFObjectHandle.hh>
 
+#include <windows.h>
+
 #include "host/HostState.h"
 #include "host/HostTables.h"
 
@@ -93,6 +95,10 @@ QPDFObjectHandle CosObjectOf(host::CosObj object);
 // sets `error` when the file cannot be opened.
 host::AVDoc OpenView(const std::string& path, host::ASErrorCode* error = nullptr);
 void CloseView(host::AVDoc view);
+
+// The viewer's main window, made on first use (and again after it was destroyed) and made
+// the active window, so the plug-in's dialogs take it as their owner.
+HWND MainWindow();
 
 // Menus. Menus and items are found by name anywhere in the menu bar.
 void RemoveMenubarMenu(std::string_view name);
