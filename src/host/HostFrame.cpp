@@ -2,10 +2,14 @@
 
 namespace plenvo::host {
 
-HostFrame::HostFrame() { ASPushExceptionFrame(this, &HostFrame::Restore); }
+HostFrame::HostFrame() : core_(gHostState[HostTable::kCore].table) {
+    ASPushExceptionFrame(this, &HostFrame::Restore);
+}
 
 // The host never raises from the pop, so this cannot throw while the stack unwinds.
-HostFrame::~HostFrame() { ASPopExceptionFrame(); }
+HostFrame::~HostFrame() {
+    reinterpret_cast<core::ASPopExceptionFrame::ProcType>(core_[core::ASPopExceptionFrame::kIndex])();
+}
 
 void HostFrame::Restore(void*) { throw HostRaise{}; }
 

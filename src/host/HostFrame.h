@@ -31,6 +31,9 @@ public:
 
 private:
     [[noreturn]] static void Restore(void* frame);
+
+    // Set-up replaces the Core table, and on a refusal with null, while its frame stands.
+    HFT core_;
 };
 
 // Runs `call` in a frame of its own and drops a host exception it raises. For releases on

@@ -1,6 +1,7 @@
 #pragma once
 
-// Owners for the host handles the plug-in opens: streams, path names and documents.
+// Owners for the host handles the plug-in opens: streams, path names, documents, and
+// the menus and menu items it acquires.
 // Release() is for the normal flow: the handle counts as released before the host is
 // asked, so a release that raises is never tried again. The destructor releases a handle
 // that is still held, inside a frame of its own, and drops a failure: it runs on the way
@@ -61,8 +62,17 @@ struct PathNameReleaser {
     void operator()(ASPathName path) const { ASFileSysReleasePath(fileSys, path); }
 };
 
+struct MenuReleaser {
+    void operator()(AVMenu menu) const { AVMenuRelease(menu); }
+};
+struct MenuItemReleaser {
+    void operator()(AVMenuItem item) const { AVMenuItemRelease(item); }
+};
+
 using ScopedStream = ScopedHostHandle<ASStm, StreamCloser>;
 using ScopedDocument = ScopedHostHandle<PDDoc, DocumentCloser>;
 using ScopedPathName = ScopedHostHandle<ASPathName, PathNameReleaser>;
+using ScopedMenu = ScopedHostHandle<AVMenu, MenuReleaser>;
+using ScopedMenuItem = ScopedHostHandle<AVMenuItem, MenuItemReleaser>;
 
 }  // namespace plenvo::host

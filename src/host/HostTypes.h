@@ -115,4 +115,16 @@ static_assert(offsetof(HandshakeRecord, unloadCallback) == 32);
 
 inline constexpr std::uint32_t kHandshakeVersion = 0x20000;
 
+// The plug-in's side of loading, in the order the host calls it: the module's one export,
+// the set-up procedure it answers with, the handshake callback set-up registers, and the
+// callbacks the handshake registers.
+using PISetupProc = ASBool (*)(std::uint32_t handshakeVersion, SetupRecord* record);
+using PIHandshakeProc = ASBool (*)(std::uint32_t handshakeVersion, HandshakeRecord* record);
+using PIExportProc = ASBool (*)();
+using PIInitProc = ASBool (*)();
+using PIUnloadProc = ASBool (*)();
+using PlugInMainProc = std::int32_t (*)(std::uint32_t hostHandshakeVersion,
+                                        std::uint32_t* handshakeVersion, PISetupProc* setupProc);
+inline constexpr const char* kPlugInMainName = "PlugInMain";
+
 }  // namespace plenvo::host
