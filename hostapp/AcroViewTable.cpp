@@ -222,20 +222,78 @@ std::string MenuItemTitle(std::string_view itemName) {
     return item != nullptr ? item->title : std::string();
 }
 
+std::string MenuTitle(std::string_view menuName) {
+    for (const auto& [id, menu] : TheHost().menus) {
+        if (menu.name == menuName) return menu.title;
+    }
+    return {};
+}
+
+namespace {
+
+// The procedures are looked up and copied before the call: a procedure may change menus.
+void RunExecute(const MenuItem& item) {
+    const auto procedure =
+        reinterpret_cast<AVExecuteProc>(TheHost().callbacks.at(item.execute).procedure);
+    procedure(item.executeData);
+}
+
+bool AnswersEnabled(const MenuItem& item) {
+    if (item.computeEnabled == 0) return true;
+    const auto procedure = reinterpret_cast<AVComputeEnabledProc>(
+        TheHost().callbacks.at(item.computeEnabled).procedure);
+    return procedure(item.computeEnabledData) != 0;
+}
+
+// Deep enough for any real menu, and a stop for a submenu that holds its own ancestor.
+constexpr int kMaxMenuDepth = 16;
+
+const MenuItem* FindShownItem(std::uint64_t menuId, std::string_view title, int depth) {
+    const Host& host = TheHost();
+    const auto menu = host.menus.find(menuId);
+    if (depth > kMaxMenuDepth || menu == host.menus.end()) return nullptr;
+    for (const std::uint64_t id : menu->second.items) {
+        const MenuItem& item = host.items.at(id);
+        if (item.title == title) return &item;
+        if (item.submenu == 0) continue;
+        if (const MenuItem* found = FindShownItem(item.submenu, title, depth + 1)) return found;
+    }
+    return nullptr;
+}
+
+const MenuItem* FindShownItem(std::string_view title) {
+    for (const std::uint64_t menuId : TheHost().menubar) {
+        if (const MenuItem* item = FindShownItem(menuId, title, 0)) return item;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 bool ExecuteMenuItem(std::string_view itemName) {
     const MenuItem* item = FindItem(itemName);
     if (item == nullptr || item->execute == 0) return false;
-    const Callback& callback = TheHost().callbacks.at(item->execute);
-    reinterpret_cast<AVExecuteProc>(callback.procedure)(item->executeData);
+    RunExecute(*item);
     return true;
 }
 
 bool IsMenuItemEnabled(std::string_view itemName) {
     const MenuItem* item = FindItem(itemName);
-    if (item == nullptr || item->computeEnabled == 0) return true;
-    const Callback& callback = TheHost().callbacks.at(item->computeEnabled);
-    return reinterpret_cast<AVComputeEnabledProc>(callback.procedure)(item->computeEnabledData) !=
-           0;
+    return item == nullptr || AnswersEnabled(*item);
+}
+
+PickResult PickMenuItem(std::string_view title) {
+    const MenuItem* item = FindShownItem(title);
+    if (item == nullptr) return PickResult::kNoSuchItem;
+    if (!AnswersEnabled(*item)) return PickResult::kGreyed;
+    if (item->execute == 0) return PickResult::kNoProcedure;
+    RunExecute(*item);
+    return PickResult::kRan;
+}
+
+std::string ShownMenuItemName(std::string_view title) {
+    const MenuItem* item = FindShownItem(title);
+    return item != nullptr ? item->name : std::string();
 }
 
 int OutstandingMenuAcquisitions() {
@@ -243,6 +301,13 @@ int OutstandingMenuAcquisitions() {
     for (const auto& [id, menu] : TheHost().menus) outstanding += menu.acquired;
     for (const auto& [id, item] : TheHost().items) outstanding += item.acquired;
     return outstanding;
+}
+
+int MenuAcquisitions(std::string_view name) {
+    int acquisitions = 0;
+    for (const auto& [id, menu] : TheHost().menus) acquisitions += menu.name == name ? menu.acquired : 0;
+    for (const auto& [id, item] : TheHost().items) acquisitions += item.name == name ? item.acquired : 0;
+    return acquisitions;
 }
 
 void FillAcroViewTable(std::array<HFTEntry, acroview::kSlotCount>& table) {

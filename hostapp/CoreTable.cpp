@@ -43,8 +43,12 @@ ASCallback CallbackCreate(ASExtension owner, ASProcedure procedure) {
 }
 
 HFT ExtensionMgrGetHFT(ASAtom name, ASVersion version) {
-    return RunOperation("ASExtensionMgrGetHFT",
-                        [&] { return GrantTable(AtomText(name), version); });
+    return RunOperation("ASExtensionMgrGetHFT", [&] {
+        const std::string& text = AtomText(name);
+        const HFT table = GrantTable(text, version);
+        TheHost().requests.push_back({text, version, table != nullptr});
+        return table;
+    });
 }
 
 }  // namespace

@@ -86,6 +86,19 @@ void RefuseTable(std::string_view name);
 void RefuseTableAt(std::string_view name, host::ASVersion version);
 void ReportTableVersion(std::string_view name, host::ASVersion version);
 
+// Each ASExtensionMgrGetHFT since the call record was cleared: the table and version asked
+// for, and whether a table was given.
+struct TableRequest {
+    std::string name;
+    host::ASVersion version = 0;
+    bool granted = false;
+    friend bool operator==(const TableRequest&, const TableRequest&) = default;
+};
+std::vector<TableRequest> TableRequests();
+
+// The procedure a callback handle wraps; null for a handle the host never made.
+host::ASProcedure CallbackProcedure(host::ASCallback callback);
+
 // The qpdf document behind an open document handle, for the host's own look at it.
 // Throws std::invalid_argument for a handle that is not open.
 QPDF& DocumentPdf(host::PDDoc document);
@@ -104,11 +117,27 @@ HWND MainWindow();
 void RemoveMenubarMenu(std::string_view name);
 std::vector<std::string> MenuItemNames(std::string_view menuName);
 std::string MenuItemTitle(std::string_view itemName);
+std::string MenuTitle(std::string_view menuName);
 // Calls the item's execute procedure; false when there is no such item or procedure.
 bool ExecuteMenuItem(std::string_view itemName);
 // The item's enable procedure's answer; true for an item without one.
 bool IsMenuItemEnabled(std::string_view itemName);
 // Menus and items acquired and not yet released.
 int OutstandingMenuAcquisitions();
+// The same for the menus and items of one name.
+int MenuAcquisitions(std::string_view name);
+
+// What picking a menu item came to.
+enum class PickResult {
+    kRan,          // its execute procedure ran and returned
+    kNoSuchItem,   // no item of that title can be reached from the menu bar
+    kGreyed,       // its enable procedure said no
+    kNoProcedure,  // it has nothing to run
+};
+// Picks an item by its title as a person would: the first item with that title met on
+// the way through the menu bar's menus and, depth first, their submenus.
+PickResult PickMenuItem(std::string_view title);
+// The name of the item that picking `title` would run; empty when there is none.
+std::string ShownMenuItemName(std::string_view title);
 
 }  // namespace plenvo::hostapp

@@ -217,11 +217,19 @@ void ClearCallRecord() {
     host.callCounts.clear();
     host.trace.clear();
     host.reads.clear();
+    host.requests.clear();
 }
 
 std::vector<std::string> CallTrace() { return TheHost().trace; }
 
 std::vector<StreamRead> StreamReads() { return TheHost().reads; }
+
+std::vector<TableRequest> TableRequests() { return TheHost().requests; }
+
+host::ASProcedure CallbackProcedure(host::ASCallback callback) {
+    const auto found = TheHost().callbacks.find(HandleId(callback));
+    return found != TheHost().callbacks.end() ? found->second.procedure : nullptr;
+}
 
 OpenCounts CountOpen() {
     const Host& host = TheHost();

@@ -117,6 +117,7 @@ struct Host {
     std::vector<std::string> trace;
     std::vector<Fault> faults;
     std::vector<StreamRead> reads;
+    std::vector<TableRequest> requests;
     std::array<TableSettings, host::kHostTableCount> tables;
 };
 
