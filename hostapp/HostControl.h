@@ -99,6 +99,9 @@ std::vector<TableRequest> TableRequests();
 // The procedure a callback handle wraps; null for a handle the host never made.
 host::ASProcedure CallbackProcedure(host::ASCallback callback);
 
+// Saves write their new file as on a file system without unnamed temporary files.
+void RefuseUnnamedTempFiles(bool refuse);
+
 // The qpdf document behind an open document handle, for the host's own look at it.
 // Throws std::invalid_argument for a handle that is not open.
 QPDF& DocumentPdf(host::PDDoc document);

@@ -231,6 +231,8 @@ host::ASProcedure CallbackProcedure(host::ASCallback callback) {
     return found != TheHost().callbacks.end() ? found->second.procedure : nullptr;
 }
 
+void RefuseUnnamedTempFiles(bool refuse) { TheHost().refuseUnnamedTempFiles = refuse; }
+
 OpenCounts CountOpen() {
     const Host& host = TheHost();
     OpenCounts counts;
@@ -254,6 +256,7 @@ void ResetHost() {
     ClearCallRecord();
     host.faults.clear();
     host.tables = {};
+    host.refuseUnnamedTempFiles = false;
     ResetMenus();
 }
 

@@ -119,6 +119,7 @@ struct Host {
     std::vector<StreamRead> reads;
     std::vector<TableRequest> requests;
     std::array<TableSettings, host::kHostTableCount> tables;
+    bool refuseUnnamedTempFiles = false;
 };
 
 Host& TheHost();

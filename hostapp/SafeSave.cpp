@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <random>
+#include <string>
 #include <utility>
 
 #include "HostRuntime.h"
@@ -46,16 +48,36 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
-// The temporary file: closed and removed unless it was renamed into place.
+// Names a hidden file in `folder` would have: ".save-" and six random letters.
+std::string TemporaryName(const std::string& folder, std::mt19937_64& random) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string name = folder + "/.save-";
+    for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    return name;
+}
+
+// The new file until it replaces the old one. Where the file system allows, it has no
+// name while it is written: a save killed part way leaves nothing behind, as the kernel
+// frees an unnamed file with its last descriptor. It is named only once complete and on
+// disk, just before the rename. Elsewhere it is a hidden named file from the start.
+// Closed, and removed when named, unless it was renamed into place.
 class TempFile {
 public:
-    explicit TempFile(std::string folder) : path_(std::move(folder) + "/.save-XXXXXX") {
-        const int fd = ::mkostemp(path_.data(), O_CLOEXEC);
-        if (fd < 0) FailWithErrno(kErrFileWrite);
+    TempFile(std::string folder, bool unnamed) : folder_(std::move(folder)) {
+        int fd = unnamed ? ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+        if (fd < 0) {
+            // The file system refuses unnamed files; a real failure shows again here.
+            path_ = folder_ + "/.save-XXXXXX";
+            fd = ::mkostemp(path_.data(), O_CLOEXEC);
+            if (fd < 0) FailWithErrno(kErrFileWrite);
+        }
         file_ = ::fdopen(fd, "wb");
         if (file_ == nullptr) {
+            const int error = errno;
             ::close(fd);
-            ::unlink(path_.c_str());
+            Unlink();
+            errno = error;
             FailWithErrno(kErrFileWrite);
         }
     }
@@ -63,11 +85,32 @@ public:
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile() {
         if (file_ != nullptr) std::fclose(file_);
-        if (!renamed_) ::unlink(path_.c_str());
+        Unlink();
     }
 
     std::FILE* File() const { return file_; }
     int Fd() const { return ::fileno(file_); }
+
+    // Gives an unnamed file a name of its own in its folder; a named one has one already.
+    void Name() {
+        if (!path_.empty()) return;
+        const std::string self = "/proc/self/fd/" + std::to_string(Fd());
+        std::mt19937_64 random(std::random_device{}());
+        for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+            std::string name = TemporaryName(folder_, random);
+            int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+            // Without /proc, only a process that may open any file by handle can link it.
+            if (linked != 0 && errno == ENOENT) {
+                linked = ::linkat(Fd(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+            }
+            if (linked == 0) {
+                path_ = std::move(name);
+                return;
+            }
+            if (errno != EEXIST) FailWithErrno(kErrFileWrite);
+        }
+        FailWithErrno(kErrFileWrite);
+    }
 
     void Close() {
         std::FILE* file = std::exchange(file_, nullptr);
@@ -76,13 +119,19 @@ public:
 
     void RenameOver(const std::string& target) {
         if (::rename(path_.c_str(), target.c_str()) != 0) FailWithErrno(kErrFileWrite);
-        renamed_ = true;
+        path_.clear();
     }
 
 private:
-    std::string path_;
+    static constexpr int kNameAttempts = 100;
+
+    void Unlink() {
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+
+    std::string folder_;
+    std::string path_;  // empty while the file has no name, and once it was renamed
     std::FILE* file_ = nullptr;
-    bool renamed_ = false;
 };
 
 }  // namespace
@@ -95,7 +144,7 @@ void SaveOver(const std::string& path, const std::function<void(std::FILE*)>& wr
     if (exists && !S_ISREG(info.st_mode)) throw HostError(kErrNotAFile);
     if (exists && IsReadOnly(target, info)) throw HostError(kErrReadOnly);
 
-    TempFile temp(FolderOf(target));
+    TempFile temp(FolderOf(target), !TheHost().refuseUnnamedTempFiles);
     write(temp.File());
     if (std::fflush(temp.File()) != 0) FailWithErrno(kErrFileWrite);
     // A failed write can leave the stream's error flag as its only trace: the writer may
@@ -113,6 +162,7 @@ void SaveOver(const std::string& path, const std::function<void(std::FILE*)>& wr
     // The data reaches the disk before the name does. The folder is not synced: a crash
     // may then undo the rename, which leaves the old file whole.
     if (::fsync(temp.Fd()) != 0) FailWithErrno(kErrFileWrite);
+    temp.Name();
     temp.Close();
     temp.RenameOver(target);
 }

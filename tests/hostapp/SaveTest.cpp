@@ -1,16 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include <qpdf/QPDF.hh>
 
+#include "HostControl.h"
 #include "HostErrors.h"
 #include "HostRuntime.h"
 #include "SafeSave.h"
@@ -57,16 +61,52 @@ struct stat Stat(const std::string& path) {
     return info;
 }
 
-TEST_F(SaveTest, KeepsThePermissionBits) {
-    for (const mode_t mode : {0644, 0600, 0640, 0664, 0755, 0604}) {
-        SCOPED_TRACE(mode);
-        const std::string path = dir.File("mode.pdf");
+// Both ways of writing the new file: unnamed until complete, and, where the file system
+// refuses that, a hidden named file from the start.
+constexpr bool kUnnamedOrNot[] = {true, false};
+
+const char* Mode(bool unnamed) { return unnamed ? "unnamed" : "named"; }
+
+TEST_F(SaveTest, KeepsThePermissionBitsAndTheOwner) {
+    // Only root may give a file away; others keep their own files.
+    const bool root = ::geteuid() == 0;
+    for (const bool unnamed : kUnnamedOrNot) {
+        RefuseUnnamedTempFiles(!unnamed);
+        for (const mode_t mode : {0644, 0600, 0640, 0664, 0755, 0604}) {
+            SCOPED_TRACE(std::string(Mode(unnamed)) + " " + std::to_string(mode));
+            const std::string path = dir.File("mode.pdf");
+            test::WriteBytes(path, pdf);
+            ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+            if (root) {
+                ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+            }
+            ASSERT_EQ(SaveCode(path), 0);
+            EXPECT_EQ(Stat(path).st_mode & 07777, mode);
+            if (root) {
+                EXPECT_EQ(Stat(path).st_uid, 4321u);
+                EXPECT_EQ(Stat(path).st_gid, 4322u);
+            }
+            EXPECT_NE(test::ReadBytes(path), pdf);
+            EXPECT_EQ(test::ListFolder(dir.Path()), std::vector<std::string>{"mode.pdf"});
+        }
+    }
+}
+
+TEST_F(SaveTest, NewFileHasNoNameWhileItIsWritten) {
+    for (const bool unnamed : kUnnamedOrNot) {
+        SCOPED_TRACE(Mode(unnamed));
+        RefuseUnnamedTempFiles(!unnamed);
+        const std::string path = dir.File("keep.pdf");
         test::WriteBytes(path, pdf);
-        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-        ASSERT_EQ(SaveCode(path), 0);
-        EXPECT_EQ(Stat(path).st_mode & 07777, mode);
-        EXPECT_NE(test::ReadBytes(path), pdf);
-        EXPECT_EQ(test::ListFolder(dir.Path()), std::vector<std::string>{"mode.pdf"});
+        std::vector<std::string> whileWriting;
+        SaveOver(path, [&](std::FILE* file) {
+            std::fputs("new bytes", file);
+            whileWriting = test::ListFolder(dir.Path());
+        });
+        ASSERT_EQ(whileWriting.size(), unnamed ? 1u : 2u);
+        EXPECT_EQ(whileWriting[0].starts_with(".save-"), !unnamed);
+        EXPECT_EQ(test::ReadBytes(path), "new bytes");
+        EXPECT_EQ(test::ListFolder(dir.Path()), std::vector<std::string>{"keep.pdf"});
     }
 }
 
@@ -99,20 +139,127 @@ TEST_F(SaveTest, ReadOnlyFileRaisesAndStaysAsItWas) {
 }
 
 TEST_F(SaveTest, FailedWriteLeavesTheFileAndFolderAsTheyWere) {
+    for (const bool unnamed : kUnnamedOrNot) {
+        SCOPED_TRACE(Mode(unnamed));
+        RefuseUnnamedTempFiles(!unnamed);
+        const std::string path = dir.File("keep.pdf");
+        test::WriteBytes(path, pdf);
+        const auto failingWrite = [](std::FILE* file) {
+            std::fputs("%PDF-1.7 half a file", file);
+            throw HostError(kErrDiskFull);
+        };
+        try {
+            SaveOver(path, failingWrite);
+            ADD_FAILURE() << "no failure";
+        } catch (const HostError& failure) {
+            EXPECT_EQ(failure.Code(), kErrDiskFull);
+        }
+        EXPECT_EQ(test::ReadBytes(path), pdf);
+        EXPECT_EQ(test::ListFolder(dir.Path()), std::vector<std::string>{"keep.pdf"});
+    }
+}
+
+// Runs `save` in a child process and kills it once `partWay` says so, at most after a
+// minute; answers whether the child was killed rather than finishing on its own.
+bool KillPartWay(const std::function<void()>& save, const std::function<bool(pid_t)>& partWay) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        try {
+            save();
+        } catch (...) {
+            ::_exit(2);
+        }
+        ::_exit(0);
+    }
+    bool killed = false;
+    int status = 0;
+    for (int poll = 0; poll < 120000; ++poll) {
+        if (::waitpid(child, &status, WNOHANG) == child) return false;
+        if (partWay(child)) {
+            ::kill(child, SIGKILL);
+            killed = true;
+            break;
+        }
+        ::usleep(500);
+    }
+    if (!killed) ::kill(child, SIGKILL);
+    ::waitpid(child, &status, 0);
+    return killed && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// The bytes a process has written to a file of `folder` other than `original`.
+std::uintmax_t BytesInNewFile(pid_t process, const std::string& folder,
+                              const std::string& original) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path fds = "/proc/" + std::to_string(process) + "/fd";
+    for (fs::directory_iterator entry(fds, error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::error_code ignored;
+        const std::string target = fs::read_symlink(entry->path(), ignored).string();
+        if (!target.starts_with(folder + "/") || target == original) continue;
+        struct stat info {};
+        if (::stat(entry->path().c_str(), &info) == 0) return static_cast<std::uintmax_t>(info.st_size);
+    }
+    return 0;
+}
+
+TEST_F(SaveTest, SaveKilledPartWayLeavesOnlyTheFileAsItWas) {
     const std::string path = dir.File("keep.pdf");
     test::WriteBytes(path, pdf);
-    const auto failingWrite = [](std::FILE* file) {
-        std::fputs("%PDF-1.7 half a file", file);
-        throw HostError(kErrDiskFull);
-    };
-    try {
-        SaveOver(path, failingWrite);
-        ADD_FAILURE() << "no failure";
-    } catch (const HostError& failure) {
-        EXPECT_EQ(failure.Code(), kErrDiskFull);
-    }
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const bool killed = KillPartWay(
+        [&] {
+            SaveOver(path, [&](std::FILE* file) {
+                const std::string chunk(1 << 20, 'x');
+                std::fwrite(chunk.data(), 1, chunk.size(), file);
+                std::fflush(file);
+                [[maybe_unused]] const ssize_t told = ::write(ready[1], "w", 1);
+                for (;;) ::pause();
+            });
+        },
+        [&](pid_t) {
+            pollfd wait{ready[0], POLLIN, 0};
+            return ::poll(&wait, 1, 0) == 1;
+        });
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_TRUE(killed);
     EXPECT_EQ(test::ReadBytes(path), pdf);
     EXPECT_EQ(test::ListFolder(dir.Path()), std::vector<std::string>{"keep.pdf"});
+}
+
+// The same for a real save of a large document, killed once it has written a megabyte.
+TEST_F(SaveTest, DocumentSaveKilledPartWayLeavesTheFileWholeAndNothingElse) {
+    const std::string path = dir.File("big.pdf");
+    test::WriteBytes(path, pdf);
+    {
+        std::string noise(32 * 1024 * 1024, '\0');
+        std::uint64_t state = 1;
+        for (char& c : noise) {
+            state = state * 6364136223846793005u + 1442695040888963407u;
+            c = static_cast<char>(state >> 56);
+        }
+        const test::OpenedDocument document(path);
+        QPDFObjectHandle page = document.Pdf().getAllPages().front();
+        page.getKey("/Contents")
+            .replaceStreamData(noise, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
+        ASSERT_EQ(SaveCodeOf(document, path, kPDSaveFull), 0);
+    }
+    const std::string before = test::ReadBytes(path);
+
+    const bool killed = KillPartWay([&] { ::_exit(SaveCode(path) == 0 ? 0 : 1); },
+                                    [&](pid_t child) {
+                                        return BytesInNewFile(child, dir.Path(), path) >= (1u << 20);
+                                    });
+    EXPECT_EQ(test::ListFolder(dir.Path()), std::vector<std::string>{"big.pdf"});
+    if (killed) {
+        EXPECT_EQ(test::ReadBytes(path), before);
+    } else {
+        // The save won the race: the file must then be complete.
+        EXPECT_EQ(test::RunTool({"qpdf", "--check", path}).exitCode, 0);
+    }
 }
 
 TEST_F(SaveTest, WriteFailingMidwayLeavesTheFileAsItWas) {
