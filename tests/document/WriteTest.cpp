@@ -153,6 +153,8 @@ TEST_F(WriteTest, ApplyRefusesWhatItCannotStoreAndWritesNothing) {
         {"stripped, no </rdf:RDF>", {MetadataKind::kStream, BuildTdmDescription(0, "")}, 1, ""},
         {"policy with a line feed", {MetadataKind::kStream, packet}, 1, "https://x/\nmore"},
         {"policy with a control byte", {MetadataKind::kNone, ""}, 1, std::string("a\x01", 2)},
+        {"policy in an 8-bit code page", {MetadataKind::kNone, ""}, 1, "https://x/caf\xE9"},
+        {"policy holding U+FFFF", {MetadataKind::kNone, ""}, 1, "https://x/\xEF\xBF\xBF"},
         {"reservation 2", {MetadataKind::kStream, packet}, 2, ""},
         {"reservation -1", {MetadataKind::kNone, ""}, -1, ""},
     };
