@@ -326,5 +326,30 @@ TEST_F(FileOperationsTest, CheckNeverChangesAFile) {
     }
 }
 
+// A packet the host cannot decode may hold anything: a check and a remove report it, and
+// an apply gives the file a fresh packet.
+TEST_F(FileOperationsTest, UndecodablePacketIsAnErrorExceptToAnApply) {
+    const std::string stamped = test::StampedPacket();
+    const std::string path = dir.File("undecodable.pdf");
+    for (const MetadataKind kind :
+         {MetadataKind::kUnknownFilter, MetadataKind::kBrokenFlate, MetadataKind::kCutFlate}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        const std::string pdf = test::MakePdf({kind, stamped});
+        test::WriteBytes(path, pdf);
+        EXPECT_EQ(RunOp(Op::kCheck, path).error, "Could not read metadata from: " + path);
+        const Outcome removed = RunOp(Op::kRemove, path);
+        EXPECT_FALSE(removed.result);
+        EXPECT_EQ(removed.error, "Could not remove TDMRep metadata from: " + path);
+        EXPECT_EQ(test::ReadBytes(path), pdf);
+
+        const Outcome applied = RunOp(Op::kApply, path);
+        ASSERT_TRUE(applied.result) << applied.error;
+        EXPECT_EQ(test::ReadWithQpdf(path), (ReservationRecord{1, test::kPolicy, true}));
+        const std::string meta = test::RunTool({"pdfinfo", "-meta", path}).output;
+        EXPECT_NE(meta.find("<?xpacket end=\"w\"?>"), std::string::npos) << meta;
+        EXPECT_EQ(meta.find("Annual report"), std::string::npos) << meta;
+    }
+}
+
 }  // namespace
 }  // namespace plenvo
