@@ -70,6 +70,25 @@ TEST_F(SaveTest, KeepsThePermissionBits) {
     }
 }
 
+TEST_F(SaveTest, KeepsTheOwnerAndGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another owner";
+    const uid_t owner = 4321;
+    const gid_t group = 8765;
+    const std::string path = dir.File("owned.pdf");
+    test::WriteBytes(path, pdf);
+    ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
+    // Set-id bits go when the owner changes, so they show the owner was set before the mode.
+    ASSERT_EQ(::chmod(path.c_str(), 06755), 0);
+
+    ASSERT_EQ(SaveCode(path), 0);
+    const struct stat after = Stat(path);
+    EXPECT_EQ(after.st_uid, owner);
+    EXPECT_EQ(after.st_gid, group);
+    EXPECT_EQ(after.st_mode & 07777, 06755u);
+    EXPECT_NE(test::ReadBytes(path), pdf);
+    EXPECT_EQ(test::ListFolder(dir.Path()), std::vector<std::string>{"owned.pdf"});
+}
+
 TEST_F(SaveTest, SavesThroughASymbolicLinkToTheFileItNames) {
     ASSERT_EQ(::mkdir(dir.File("real").c_str(), 0755), 0);
     const std::string target = dir.File("real/target.pdf");
