@@ -1,6 +1,9 @@
 // "Cos": the objects of an open document, over qpdf's object handles.
 
+#include <optional>
+
 #include <qpdf/Buffer.hh>
+#include <qpdf/Pl_Buffer.hh>
 
 #include "HostRuntime.h"
 
@@ -86,10 +89,20 @@ std::string Bytes(const Buffer& buffer) {
     return std::string(reinterpret_cast<const char*>(buffer.getBuffer()), buffer.getSize());
 }
 
-std::string Decoded(QPDFObjectHandle stream, CosStreamOpenMode mode) {
+// The data in the mode asked for; nullopt when a filter is unknown or reports damage.
+// qpdf hands over what it could decode either way, and a Flate stream cut short only
+// warns, so a warning recorded meanwhile counts as damage too.
+std::optional<std::string> Decoded(QPDFObjectHandle stream, CosStreamOpenMode mode) {
     if (mode == kCosOpenRaw) return Bytes(*stream.getRawStreamData());
     if (mode != kCosOpenDecoded) throw HostError(kErrBadParameter);
-    return Bytes(*stream.getStreamData(qpdf_dl_all));
+    QPDF* owner = stream.getOwningQPDF();
+    const std::size_t warningsBefore = owner != nullptr ? owner->numWarnings() : 0;
+    Pl_Buffer buffer("decoded stream");
+    bool filtered = false;
+    const bool whole = stream.pipeStreamData(&buffer, &filtered, 0, qpdf_dl_all, false, false);
+    const std::size_t warningsAfter = owner != nullptr ? owner->numWarnings() : 0;
+    if (!whole || !filtered || warningsAfter != warningsBefore) return std::nullopt;
+    return Bytes(*buffer.getBufferSharedPointer());
 }
 
 ASStm StreamOpenStm(CosObj object, CosStreamOpenMode mode) {
@@ -98,7 +111,9 @@ ASStm StreamOpenStm(CosObj object, CosStreamOpenMode mode) {
         if (!stream.isStream()) throw HostError(kErrBadParameter);
         Stream opened;
         try {
-            opened.owned = Decoded(stream, mode);
+            std::optional<std::string> data = Decoded(stream, mode);
+            if (!data) return nullptr;
+            opened.owned = std::move(*data);
         } catch (const HostError&) {
             throw;
         } catch (const std::bad_alloc&) {

@@ -111,6 +111,10 @@ QPDFObjectHandle CosObjectOf(host::CosObj object);
 // sets `error` when the file cannot be opened.
 host::AVDoc OpenView(const std::string& path, host::ASErrorCode* error = nullptr);
 void CloseView(host::AVDoc view);
+// The viewer's Save command: writes the view's document in full, linearized, over the file
+// it was opened from, which stays as it was unless the save completes. False, with one
+// line in `error`, when it cannot.
+bool SaveView(host::AVDoc view, std::string& error);
 
 // The viewer's main window, made on first use (and again after it was destroyed) and made
 // the active window, so the plug-in's dialogs take it as their owner.

@@ -293,6 +293,22 @@ host::AVDoc OpenView(const std::string& path, host::ASErrorCode* error) {
     }
 }
 
+bool SaveView(host::AVDoc view, std::string& error) {
+    const auto found = TheHost().views.find(HandleId(view));
+    if (found == TheHost().views.end()) {
+        error = "no such view";
+        return false;
+    }
+    Document& document = *TheHost().documents.at(found->second);
+    try {
+        WriteDocumentOver(*document.pdf, document.path, true);
+        return true;
+    } catch (const std::exception& failure) {
+        error = "Could not save " + document.path + ": " + failure.what();
+        return false;
+    }
+}
+
 void CloseView(host::AVDoc view) {
     Host& host = TheHost();
     const auto found = host.views.find(HandleId(view));

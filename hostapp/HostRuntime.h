@@ -206,6 +206,9 @@ host::ASAtom InternAtom(const std::string& text);
 void CloseDocument(std::uint64_t id);
 // Opens a PDF file with qpdf; throws HostError with the reason it cannot.
 std::unique_ptr<QPDF> OpenPdf(const std::string& path, bool repair);
+// Writes the document in full over `target`, which is replaced only once the new file is
+// complete; throws HostError with the reason it cannot.
+void WriteDocumentOver(QPDF& pdf, const std::string& target, bool linearize);
 
 void ResetMenus();
 

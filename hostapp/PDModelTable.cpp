@@ -37,18 +37,7 @@ void Save(PDDoc document, PDSaveFlags flags, ASPathName path, ASFileSys fileSys,
           void*) {
     RunOperation("PDDocSave", [&] {
         CheckFileSys(fileSys);
-        QPDF& pdf = *DocumentFor(HandleId(document)).pdf;
-        const std::string& target = PathFor(path);
-        SaveOver(target, [&](std::FILE* file) {
-            try {
-                QPDFWriter writer(pdf);
-                writer.setOutputFile(target.c_str(), file, false);
-                writer.setLinearization((flags & kPDSaveLinearized) != 0);
-                writer.write();
-            } catch (const QPDFSystemError& failure) {
-                throw HostError(CodeForErrno(failure.getErrno(), kErrFileWrite));
-            }
-        });
+        WriteDocumentOver(*DocumentFor(HandleId(document)).pdf, PathFor(path), (flags & kPDSaveLinearized) != 0);
     });
 }
 
@@ -62,6 +51,19 @@ void Close(PDDoc document) {
 }
 
 }  // namespace
+
+void WriteDocumentOver(QPDF& pdf, const std::string& target, bool linearize) {
+    SaveOver(target, [&](std::FILE* file) {
+        try {
+            QPDFWriter writer(pdf);
+            writer.setOutputFile(target.c_str(), file, false);
+            writer.setLinearization(linearize);
+            writer.write();
+        } catch (const QPDFSystemError& failure) {
+            throw HostError(CodeForErrno(failure.getErrno(), kErrFileWrite));
+        }
+    });
+}
 
 void FillPDModelTable(std::array<HFTEntry, pdmodel::kSlotCount>& table) {
     Fill<pdmodel::PDDocGetCosDoc>(table, &GetCosDoc);

@@ -56,7 +56,9 @@ int main(int argc, char** argv) {
     // As the dialogs do: a trimmed policy, and none at all with reservation 0.
     policy = std::string(plenvo::TrimXmpSpace(policy));
     if (reservation == 0) policy.clear();
-    if (!plenvo::IsStorablePolicy(policy)) return Fail("the policy holds a control character");
+    if (!plenvo::IsStorablePolicy(policy)) {
+        return Fail("the policy holds a control character or is not UTF-8");
+    }
 
     const std::string result = plenvo::InsertTdmDescriptions(packet, reservation, policy, includeSchema);
     std::fwrite(result.data(), 1, result.size(), stdout);

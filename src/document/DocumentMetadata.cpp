@@ -92,11 +92,13 @@ bool ApplyTdmToDocument(host::PDDoc document, std::int32_t reservation, const st
             text = std::move(*read);
         }
 
+        const std::string description = BuildTdmDescription(reservation, policy);
         const std::string updated = InsertTdmDescriptions(text, reservation, policy, includeSchema);
         // A packet without "</rdf:RDF>" takes no description; storing it would only strip.
-        if (updated.find(BuildTdmDescription(reservation, policy)) == std::string::npos) {
-            return false;
-        }
+        if (updated.find(description) == std::string::npos) return false;
+        // The scan may have left a TDMRep description it could not delimit, or text ahead
+        // of the new one may shadow it: what is stored must read as what was applied.
+        if (ParseReservation(updated) != ParseReservation(description)) return false;
         WriteMetadataStream(cosDoc, catalog, updated);
         return true;
     } catch (const host::HostRaise&) {
@@ -127,11 +129,17 @@ bool RemoveTdmFromDocument(host::PDDoc document) {
         const host::CosDoc cosDoc = host::PDDocGetCosDoc(document);
         const host::CosObj catalog = host::CosDocGetRoot(cosDoc);
         MetadataLookup lookup = LookUpMetadata(catalog);
+        // A stream that exists but cannot be decoded may hold TDMRep that stays.
+        if (lookup.outcome == MetadataOutcome::kNotOpened) return false;
         if (lookup.outcome != MetadataOutcome::kOpened) return true;
         const std::optional<std::string> text = ReadMetadataText(std::move(lookup.stream));
         if (!text) return false;
         if (text->empty()) return true;
-        WriteMetadataStream(cosDoc, catalog, StripTdmDescriptions(*text));
+        const std::string stripped = StripTdmDescriptions(*text);
+        // What the scan could not take out, or a name outside any description, would
+        // still be read.
+        if (ParseReservation(stripped) != ReservationRecord{}) return false;
+        WriteMetadataStream(cosDoc, catalog, stripped);
         return true;
     } catch (const host::HostRaise&) {
         return false;

@@ -27,8 +27,8 @@ bool ReadDocumentReservation(host::PDDoc document, ReservationRecord& record);
 // Replaces every TDMRep description in the document's packet (or in a fresh packet when
 // there is none) with one for these values, stored as a new uncompressed metadata stream.
 // False, with nothing written, for a reservation other than 0 or 1, a policy XML cannot
-// hold, a packet that is no 8-bit text, a packet with nowhere to put the description, or
-// a host exception.
+// hold, a packet that is no 8-bit text, a packet with nowhere to put the description, a
+// packet that would not read back as these values, or a host exception.
 bool ApplyTdmToDocument(host::PDDoc document, std::int32_t reservation, const std::string& policy,
                         bool includeSchema);
 
@@ -39,7 +39,9 @@ void WriteMetadataStream(host::CosDoc cosDoc, host::CosObj catalog, const std::s
 
 // Strips every TDMRep description from the document's packet and stores the rest as a
 // new metadata stream. True without writing when there is no packet or it is empty;
-// false for a null document, a packet that is no 8-bit text, or a host exception.
+// false, with nothing written, for a null document, a stream that cannot be decoded, a
+// packet that is no 8-bit text, a packet that would still read as holding a reservation
+// or a policy, or a host exception.
 bool RemoveTdmFromDocument(host::PDDoc document);
 
 }  // namespace plenvo

@@ -31,3 +31,8 @@
 #define IDC_INCLUDE_SUBFOLDERS 2013
 #define IDC_CHECK_STATUS 2014
 #define IDC_REMOVE_ALL 2015
+
+// Items that no code addresses.
+#ifndef IDC_STATIC
+#define IDC_STATIC -1
+#endif

@@ -52,6 +52,35 @@ std::size_t ReferenceLength(std::string_view text) {
     return pos + 1;
 }
 
+// Length of the well-formed UTF-8 sequence that starts `text`, or 0: no overlong forms, no
+// surrogates, nothing above U+10FFFF.
+std::size_t Utf8CharLength(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80;  // the range the second byte must fall in
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+    }
+    return length;
+}
+
 void AppendEscapedPolicy(std::string& out, std::string_view policy) {
     for (std::size_t i = 0; i < policy.size(); ++i) {
         const char c = policy[i];
@@ -151,8 +180,17 @@ std::string BuildTdmDescription(std::int32_t reservation, std::string_view polic
 std::string BuildTdmSchemaDescription() { return SchemaDescription(); }
 
 bool IsStorablePolicy(std::string_view policy) {
-    for (char c : policy) {
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return false;
+    for (std::size_t i = 0; i < policy.size();) {
+        const std::size_t length = Utf8CharLength(policy.substr(i));
+        if (length == 0) return false;
+        const auto lead = static_cast<unsigned char>(policy[i]);
+        if (lead < 0x20 && lead != '\t') return false;
+        // U+FFFE and U+FFFF are no XML characters.
+        if (length == 3 && lead == 0xEF && static_cast<unsigned char>(policy[i + 1]) == 0xBF &&
+            static_cast<unsigned char>(policy[i + 2]) >= 0xBE) {
+            return false;
+        }
+        i += length;
     }
     return true;
 }

@@ -19,8 +19,9 @@ std::string BuildTdmDescription(std::int32_t reservation, std::string_view polic
 // The PDF/A extension-schema description that declares the two TDMRep properties.
 std::string BuildTdmSchemaDescription();
 
-// True when XML can hold the policy: no byte below 0x20 other than TAB. The document
-// operations refuse a policy that fails this, since no escaping could store it.
+// True when XML can hold the policy: well-formed UTF-8 with no byte below 0x20 other than
+// TAB, and neither U+FFFE nor U+FFFF. The document operations refuse a policy that fails
+// this, since no escaping could store it.
 bool IsStorablePolicy(std::string_view policy);
 
 // Strips every TDMRep description from `text` (or from EmptyXmpPacket() when `text` is

@@ -6,6 +6,7 @@
 #include <qpdf/QPDF.hh>
 
 #include "document/FileOperations.h"
+#include "xmp/XmpReader.h"
 #include "xmp/XmpWriter.h"
 
 namespace plenvo::test {
@@ -49,6 +50,24 @@ StoredMetadata ReadStored(const OpenedDocument& document) {
     const auto raw = entry.getRawStreamData();
     stored.data.assign(reinterpret_cast<const char*>(raw->getBuffer()), raw->getSize());
     return stored;
+}
+
+ReservationRecord ReadWithQpdf(const std::string& path) {
+    QPDF pdf;
+    pdf.setSuppressWarnings(true);
+    pdf.processFile(path.c_str());
+    QPDFObjectHandle entry = pdf.getRoot().getKey("/Metadata");
+    if (entry.isNull()) return {};
+    if (!entry.isStream()) {
+        ADD_FAILURE() << "the metadata entry of " << path << " is no stream";
+        return {};
+    }
+    const auto data = entry.getStreamData(qpdf_dl_all);
+    const std::string packet(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+    EXPECT_FALSE(pdf.anyWarnings()) << "qpdf warned reading " << path;
+    ReservationRecord record = ParseReservation(packet);
+    record.includeSchema = !packet.empty();
+    return record;
 }
 
 ReservationRecord CheckFile(const std::string& path) {

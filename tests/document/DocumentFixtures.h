@@ -41,4 +41,8 @@ StoredMetadata ReadStored(const OpenedDocument& document);
 // The record a file read back through the plug-in holds; fails the test on a false read.
 ReservationRecord CheckFile(const std::string& path);
 
+// The values in a file's packet as qpdf decodes it, without the host; `includeSchema` says
+// whether the packet held a byte. Fails the test when qpdf cannot read the packet.
+ReservationRecord ReadWithQpdf(const std::string& path);
+
 }  // namespace plenvo::test

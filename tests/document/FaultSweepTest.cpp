@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,9 @@ struct FileOperation {
     const char* name;
     std::string raisedPrefix;
     std::function<bool(const std::string&, std::string&, ReservationRecord&)> run;
+    // What the file reads after a success; none: the file stays as it was.
+    std::optional<ReservationRecord> after;
+    bool mayFindNothing = false;  // a success may leave the file's values as they were
 };
 
 TEST_F(FaultSweepTest, FileOperationsCloseReleaseAndKeepTheFileWhateverFails) {
@@ -76,15 +80,19 @@ TEST_F(FaultSweepTest, FileOperationsCloseReleaseAndKeepTheFileWhateverFails) {
         {"apply", "Error processing ",
          [](const std::string& path, std::string& error, ReservationRecord&) {
              return ApplyTdmToFile(path, 0, "", false, error);
-         }},
+         },
+         ReservationRecord{0, "", true}},
         {"check", "Error checking ",
          [](const std::string& path, std::string& error, ReservationRecord& record) {
              return CheckTdmOfFile(path, record, error);
-         }},
+         },
+         std::nullopt},
         {"remove", "Error removing TDMRep from ",
          [](const std::string& path, std::string& error, ReservationRecord&) {
              return RemoveTdmFromFile(path, error);
-         }},
+         },
+         ReservationRecord{-1, "", true},
+         true},
     };
     const std::string path = dir.File("sweep.pdf");
     for (const FileOperation& operation : operations) {
@@ -111,6 +119,18 @@ TEST_F(FaultSweepTest, FileOperationsCloseReleaseAndKeepTheFileWhateverFails) {
                 hostapp::ClearFaults();
                 if (result) {
                     EXPECT_EQ(error, "earlier message");
+                    // A success is only as good as the file it leaves. A null answer may
+                    // have told a remove that there was no packet, and then it finds
+                    // nothing to take out.
+                    if (operation.after) {
+                        const ReservationRecord read = test::ReadWithQpdf(path);
+                        if (!(fault == Fault::kAnswerNull && operation.mayFindNothing &&
+                              read == stamped)) {
+                            EXPECT_EQ(read, *operation.after);
+                        }
+                    } else {
+                        EXPECT_EQ(test::ReadBytes(path), pdf);
+                    }
                     if (operation.name == std::string("check") && fault == Fault::kRaise) {
                         EXPECT_EQ(record, stamped);
                     }

@@ -298,31 +298,81 @@ TEST_F(FileOperationsTest, RemoveSavesAFileThatNeededNoChange) {
     EXPECT_EQ(test::CheckFile(path), ReservationRecord{});
 }
 
-TEST_F(FileOperationsTest, CheckNeverChangesAFile) {
+TEST_F(FileOperationsTest, CheckReadsEveryFileAndNeverChangesOne) {
     const std::string stamped = test::StampedPacket();
-    const std::vector<std::string> pdfs = {
-        test::MakePdf({MetadataKind::kNone, ""}),
-        test::MakePdf({MetadataKind::kFlateStream, stamped}),
-        test::MakePdf({MetadataKind::kDictionary, ""}),
-        test::MakePdf({MetadataKind::kStream, test::Utf16Packet()}),
-        test::WithBrokenXref(test::MakePdf({MetadataKind::kStream, stamped})),
-        test::WithObjectStreams(test::MakePdf({MetadataKind::kStream, stamped})),
-        test::Encrypted(test::MakePdf({MetadataKind::kStream, stamped}), "user", "owner"),
-        "%PDF-1.7\nnot really",
+    const ReservationRecord found{1, test::kPolicy, true};
+    const std::string path = dir.File("check.pdf");
+    const std::string unreadable = "Could not read metadata from: " + path;
+    const auto raised = [&](hostapp::HostErrorCode code) {
+        return "Error checking " + path + ": " + hostapp::ErrorText(code);
     };
-    for (std::size_t i = 0; i < pdfs.size(); ++i) {
-        SCOPED_TRACE(i);
-        const std::string path = dir.File("check.pdf");
-        test::WriteBytes(path, pdfs[i]);
+    struct Case {
+        const char* name;
+        std::string pdf;
+        bool result;
+        ReservationRecord record;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {"no metadata", test::MakePdf({MetadataKind::kNone, ""}), true, {}, ""},
+        {"flate", test::MakePdf({MetadataKind::kFlateStream, stamped}), true, found, ""},
+        {"dictionary", test::MakePdf({MetadataKind::kDictionary, ""}), false, {}, unreadable},
+        {"utf-16", test::MakePdf({MetadataKind::kStream, test::Utf16Packet()}), false, {},
+         unreadable},
+        {"flate cut short", test::MakePdf({MetadataKind::kCutFlate, stamped}), false, {},
+         unreadable},
+        {"repaired", test::WithBrokenXref(test::MakePdf({MetadataKind::kStream, stamped})), true,
+         found, ""},
+        {"object streams",
+         test::WithObjectStreams(test::MakePdf({MetadataKind::kStream, stamped})), true, found,
+         ""},
+        {"password",
+         test::Encrypted(test::MakePdf({MetadataKind::kStream, stamped}), "user", "owner"), false,
+         {}, raised(hostapp::kErrPassword)},
+        {"damaged beyond repair", "%PDF-1.7\nnot really", false, {},
+         raised(hostapp::kErrDamaged)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::InstallHost();
+        test::WriteBytes(path, c.pdf);
         struct stat before {};
         ASSERT_EQ(::stat(path.c_str(), &before), 0);
-        RunOp(Op::kCheck, path);
+        const Outcome out = RunOp(Op::kCheck, path);
+        EXPECT_EQ(out.result, c.result);
+        EXPECT_EQ(out.record, c.record);
+        EXPECT_EQ(out.error, c.error);
         struct stat after {};
         ASSERT_EQ(::stat(path.c_str(), &after), 0);
-        EXPECT_EQ(test::ReadBytes(path), pdfs[i]);
+        EXPECT_EQ(test::ReadBytes(path), c.pdf);
         EXPECT_EQ(after.st_ino, before.st_ino);
         EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
         EXPECT_EQ(CallsOf("PDDocSave"), 0);
+    }
+}
+
+// A packet the host cannot decode may hold anything: a check and a remove report it, and
+// an apply gives the file a fresh packet.
+TEST_F(FileOperationsTest, UndecodablePacketIsAnErrorExceptToAnApply) {
+    const std::string stamped = test::StampedPacket();
+    const std::string path = dir.File("undecodable.pdf");
+    for (const MetadataKind kind :
+         {MetadataKind::kUnknownFilter, MetadataKind::kBrokenFlate, MetadataKind::kCutFlate}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        const std::string pdf = test::MakePdf({kind, stamped});
+        test::WriteBytes(path, pdf);
+        EXPECT_EQ(RunOp(Op::kCheck, path).error, "Could not read metadata from: " + path);
+        const Outcome removed = RunOp(Op::kRemove, path);
+        EXPECT_FALSE(removed.result);
+        EXPECT_EQ(removed.error, "Could not remove TDMRep metadata from: " + path);
+        EXPECT_EQ(test::ReadBytes(path), pdf);
+
+        const Outcome applied = RunOp(Op::kApply, path);
+        ASSERT_TRUE(applied.result) << applied.error;
+        EXPECT_EQ(test::ReadWithQpdf(path), (ReservationRecord{1, test::kPolicy, true}));
+        const std::string meta = test::RunTool({"pdfinfo", "-meta", path}).output;
+        EXPECT_NE(meta.find("<?xpacket end=\"w\"?>"), std::string::npos) << meta;
+        EXPECT_EQ(meta.find("Annual report"), std::string::npos) << meta;
     }
 }
 

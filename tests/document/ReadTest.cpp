@@ -57,6 +57,7 @@ TEST_F(ReadTest, ReadsTheValuesOrReportsAnUnreadablePacket) {
         {"dictionary", test::MakePdf({MetadataKind::kDictionary, ""}), false, reset},
         {"unknown filter", test::MakePdf({MetadataKind::kUnknownFilter, stamped}), false, reset},
         {"broken flate", test::MakePdf({MetadataKind::kBrokenFlate, ""}), false, reset},
+        {"flate cut short", test::MakePdf({MetadataKind::kCutFlate, stamped}), false, reset},
         {"zero byte",
          test::MakePdf(
              {MetadataKind::kStream, stamped.substr(0, 100) + '\0' + stamped.substr(100)}),

@@ -18,6 +18,19 @@ namespace {
 
 using test::MetadataKind;
 
+// A TDMRep description whose comment holds a description start: a scan that counts
+// nesting never finds its end, so it is never stripped.
+const std::string kCommentedTdm =
+    "   <rdf:Description rdf:about=\"\"\n"
+    "         xmlns:tdm=\"http://www.w3.org/ns/tdmrep/\">\n"
+    "      <!-- was <rdf:Description> -->\n"
+    "      <tdm:reservation>1</tdm:reservation>\n"
+    "   </rdf:Description>\n";
+
+// A policy in a description that carries no marker: no strip takes it out.
+const std::string kStrayPolicy =
+    "   <rdf:Description rdf:about=\"\"><tdm:policy>https://old/</tdm:policy></rdf:Description>\n";
+
 class WriteTest : public test::HostTest {
 protected:
     test::TempDir dir;
@@ -89,6 +102,12 @@ TEST_F(WriteTest, ApplyStoresTheEditedPacketUncompressed) {
          "",
          false,
          InsertTdmDescriptions("", 1, "", false)},
+        {"flate cut short",
+         {MetadataKind::kCutFlate, packet},
+         1,
+         "",
+         false,
+         InsertTdmDescriptions("", 1, "", false)},
         {"empty stream",
          {MetadataKind::kStream, ""},
          1,
@@ -153,6 +172,20 @@ TEST_F(WriteTest, ApplyRefusesWhatItCannotStoreAndWritesNothing) {
         {"stripped, no </rdf:RDF>", {MetadataKind::kStream, BuildTdmDescription(0, "")}, 1, ""},
         {"policy with a line feed", {MetadataKind::kStream, packet}, 1, "https://x/\nmore"},
         {"policy with a control byte", {MetadataKind::kNone, ""}, 1, std::string("a\x01", 2)},
+        {"policy in an 8-bit code page", {MetadataKind::kNone, ""}, 1, "https://x/caf\xE9"},
+        {"policy holding U+FFFF", {MetadataKind::kNone, ""}, 1, "https://x/\xEF\xBF\xBF"},
+        {"description the strip cannot delimit",
+         {MetadataKind::kStream, test::Packet(kCommentedTdm)},
+         0,
+         ""},
+        {"policy the strip leaves",
+         {MetadataKind::kStream, test::Packet(kStrayPolicy)},
+         1,
+         ""},
+        {"name ahead of the new description",
+         {MetadataKind::kStream, test::Packet("<!-- no tdm:reservation here -->\n")},
+         1,
+         ""},
         {"reservation 2", {MetadataKind::kStream, packet}, 2, ""},
         {"reservation -1", {MetadataKind::kNone, ""}, -1, ""},
     };
@@ -211,8 +244,14 @@ TEST_F(WriteTest, RemoveLeavesADocumentItNeedNotOrCannotChange) {
     const std::vector<Case> cases = {
         {"no metadata", {MetadataKind::kNone, ""}, true},
         {"dictionary", {MetadataKind::kDictionary, ""}, true},
-        {"unknown filter", {MetadataKind::kUnknownFilter, packet}, true},
         {"empty stream", {MetadataKind::kStream, ""}, true},
+        {"unknown filter", {MetadataKind::kUnknownFilter, packet}, false},
+        {"broken flate", {MetadataKind::kBrokenFlate, ""}, false},
+        {"flate cut short", {MetadataKind::kCutFlate, packet}, false},
+        {"description the strip cannot delimit",
+         {MetadataKind::kStream, test::Packet(kCommentedTdm)},
+         false},
+        {"policy the strip leaves", {MetadataKind::kStream, test::Packet(kStrayPolicy)}, false},
         {"zero byte",
          {MetadataKind::kStream, packet.substr(0, 50) + '\0' + packet.substr(50)},
          false},

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "xmp/ByteSearch.h"
 #include "xmp/XmpReader.h"
 #include "xmp/XmpStripper.h"
 #include "xmp/XmpText.h"
@@ -120,6 +121,16 @@ std::string CheckXmpInvariants(const std::uint8_t* data, std::size_t size) {
         BuildFromPieces(rest, packet, expected);
     } else {
         packet.assign(rest);
+    }
+
+    // The vectorised search against the library's, with the policy as the needle.
+    for (const std::size_t from : {std::size_t{0}, packet.size() / 2}) {
+        const std::size_t found = FindBytes(packet, policy, from);
+        const std::size_t byFind = std::string_view(packet).find(policy, from);
+        if (found != byFind) {
+            return "FindBytes of '" + Printable(policy) + "' from " + std::to_string(from) +
+                   " gave " + std::to_string(found) + ", find gave " + std::to_string(byFind);
+        }
     }
 
     const ReservationRecord read = ParseReservation(packet);

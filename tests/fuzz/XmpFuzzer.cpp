@@ -1,4 +1,4 @@
-// libFuzzer entry over the XMP reader, stripper and inserter.
+// libFuzzer entry over the XMP reader, stripper and inserter, and the byte search.
 
 #include <cstdio>
 #include <cstdlib>

@@ -90,7 +90,8 @@ TEST_F(DocumentsTest, DecodedStreamUndoesFiltersOrIsNotGiven) {
     };
     for (const Case c :
          {Case{MetadataKind::kStream, true}, Case{MetadataKind::kFlateStream, true},
-          Case{MetadataKind::kUnknownFilter, false}, Case{MetadataKind::kBrokenFlate, false}}) {
+          Case{MetadataKind::kUnknownFilter, false}, Case{MetadataKind::kBrokenFlate, false},
+          Case{MetadataKind::kCutFlate, false}}) {
         SCOPED_TRACE(static_cast<int>(c.kind));
         const std::string path = dir.File("stream.pdf");
         test::WriteBytes(path, test::MakePdf({c.kind, packet}));

@@ -37,10 +37,12 @@ public:
 };
 
 TEST(HelpManagerTest, TheBaseAddressComesFromTheBuild) {
-    EXPECT_EQ(std::string(kHelpBaseAddress), kBase);
+    // The value this build was configured with, whatever it is.
+    const std::string configured = PLENVO_HELP_BASE_ADDRESS;
+    EXPECT_EQ(std::string(kHelpBaseAddress), configured);
     HelpManager help;
     help.SetTopicPage(1, "Plenvo-User-Guide.html");
-    EXPECT_EQ(help.MainHelpAddress(), kBase + "Plenvo-User-Guide.html");
+    EXPECT_EQ(help.MainHelpAddress(), configured + "Plenvo-User-Guide.html");
 }
 
 TEST(HelpManagerTest, MainAddressAddsTheSuffixOnlyWhenMissing) {

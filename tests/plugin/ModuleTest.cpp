@@ -295,7 +295,8 @@ TEST_F(LoadedModuleTest, HelpCommandOpensTheUserGuide) {
     const ShellWatch shell;
     EXPECT_EQ(hostapp::PickMenuItem("Plenvo Help"), PickResult::kRan);
     EXPECT_EQ(shell.files, std::vector<std::string>{
-                               "open https://help.example.com/plenvo/Plenvo-User-Guide.html"});
+                               std::string("open ") + PLENVO_HELP_BASE_ADDRESS +
+                               "Plenvo-User-Guide.html"});
 }
 
 // Made through the host's tables, as another plug-in makes them, and released again.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -172,6 +173,37 @@ TEST_F(SettingsTest, SavingWhereNothingCanBeWrittenChangesNothing) {
     ReservationRecord record = Defaults();
     LoadSettings(record);
     EXPECT_EQ(record, (ReservationRecord{0, "https://kept/", false}));
+}
+
+TEST_F(SettingsTest, SavingThatFailsPartWayChangesNothing) {
+    const ReservationRecord kept{0, "https://kept/", false};
+    SaveSettings(kept);
+    // Another program's value, large enough that every rewrite of the file passes the
+    // limit below.
+    HKEY other = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Corvix\\Other", 0, nullptr,
+                              REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &other, nullptr),
+              ERROR_SUCCESS);
+    const std::string big = std::string(4096, 'x') + '\0';
+    ASSERT_EQ(RegSetValueExA(other, "Big", 0, REG_SZ, reinterpret_cast<const BYTE*>(big.data()),
+                             static_cast<DWORD>(big.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(other);
+    const std::string file = headless::RegistryFilePath();
+    const std::string before = plenvo::testing::ReadFile(file);
+    {
+        plenvo::testing::ScopedFileSizeLimit limit(1024);
+        SaveSettings({1, "https://lost/", true});
+    }
+    EXPECT_EQ(plenvo::testing::ReadFile(file), before);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(config.Path() / "plenvo")) {
+        names.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"hkcu.reg"});
+    ReservationRecord record = Defaults();
+    LoadSettings(record);
+    EXPECT_EQ(record, kept);
 }
 
 }  // namespace

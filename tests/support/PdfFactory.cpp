@@ -1,5 +1,6 @@
 #include "support/PdfFactory.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -34,6 +35,13 @@ std::string MetadataObject(const PdfSpec& spec) {
             return StreamObject(keys + " /Filter /JPXDecode", spec.packet);
         case MetadataKind::kBrokenFlate:
             return StreamObject(keys + " /Filter /FlateDecode", "this is no flate data");
+        case MetadataKind::kCutFlate: {
+            // The checksum and the last few bytes of compressed data go.
+            const std::string deflated = Deflate(spec.packet);
+            return StreamObject(keys + " /Filter /FlateDecode",
+                                deflated.substr(0, deflated.size() - std::min<std::size_t>(
+                                                                        deflated.size(), 8)));
+        }
     }
     return {};
 }

@@ -14,6 +14,7 @@ enum class MetadataKind {
     kDictionary,     // a dictionary, not a stream
     kUnknownFilter,  // a stream under a filter the host cannot undo
     kBrokenFlate,    // a FlateDecode stream whose data is no Flate data
+    kCutFlate,       // `packet` Flate-compressed, cut short: it decodes to the packet less its tail
 };
 
 struct PdfSpec {

@@ -1,8 +1,11 @@
 #pragma once
-// A real folder for one test, removed with everything in it afterwards, and a scoped
-// environment variable.
+// A real folder for one test, removed with everything in it afterwards, a scoped
+// environment variable, and a scoped limit on the size of the files the process writes.
 
 #include <stdlib.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -61,6 +64,31 @@ public:
 private:
     std::string name_;
     std::optional<std::string> old_;
+};
+
+// While it lives, a write that would take a file past `bytes` writes what fits and then
+// fails with EFBIG, as on a full disk, instead of ending the process.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        struct rlimit limited = previous_;
+        limited.rlim_cur = bytes;
+        if (::setrlimit(RLIMIT_FSIZE, &limited) != 0) {
+            std::signal(SIGXFSZ, handler_);
+            throw std::runtime_error("cannot limit the file size");
+        }
+    }
+    ~ScopedFileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+private:
+    void (*handler_)(int);
+    struct rlimit previous_ {};
 };
 
 inline std::string ReadFile(const std::string& path) {

@@ -185,9 +185,33 @@ TEST(XmpWriterTest, ReservedCharactersAreEscapedOnce) {
 
 TEST(XmpWriterTest, StorablePolicies) {
     const std::vector<std::pair<std::string, bool>> cases = {
-        {"", true},           {"https://x/\tpolicy", true}, {"\x7F", true},
-        {"\xC3\xA9\x80", true}, {"a\nb", false},            {"a\rb", false},
-        {"\x1F", false},      {std::string("a\0b", 3), false},
+        {"", true},
+        {"https://x/\tpolicy", true},
+        {"\x7F", true},
+        {"a\nb", false},
+        {"a\rb", false},
+        {"\x1F", false},
+        {std::string("a\0b", 3), false},
+        // UTF-8: what XML can hold, and what no reader accepts.
+        {"caf\xC3\xA9", true},
+        {"caf\xE9", false},                     // the same word in an 8-bit code page
+        {"\xC3\xA9\x80", false},                // a continuation byte with no lead
+        {"\xE2\x82", false},                    // cut short
+        {"\xE2\x82\xAC", true},                 // U+20AC
+        {"\xC0\xAF", false},                    // overlong "/"
+        {"\xE0\x80\xAF", false},
+        {"\xF0\x80\x80\xAF", false},
+        {"\xED\x9F\xBF", true},                 // U+D7FF
+        {"\xED\xA0\x80", false},                // a surrogate
+        {"\xEE\x80\x80", true},                 // U+E000
+        {"\xEF\xBF\xBD", true},                 // U+FFFD
+        {"\xEF\xBF\xBE", false},                // U+FFFE
+        {"\xEF\xBF\xBF", false},                // U+FFFF
+        {"\xF0\x90\x80\x80", true},             // U+10000
+        {"\xF4\x8F\xBF\xBF", true},             // U+10FFFF
+        {"\xF4\x90\x80\x80", false},            // past U+10FFFF
+        {"\xF8\x88\x80\x80\x80", false},
+        {"\xFF", false},
     };
     for (const auto& [policy, storable] : cases) {
         EXPECT_EQ(IsStorablePolicy(policy), storable) << testing::PrintToString(policy);

@@ -214,6 +214,9 @@ BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA lpofn) {
         t_dialogError = CDERR_DIALOGFAILURE;
         return FALSE;
     }
+    // The name box holds whatever the user selects in the folder, as Explorer's does, so a
+    // selection is limited by the caller's buffer and not by the box.
+    SendDlgItemMessageA(dialog, edt1, EM_LIMITTEXT, 0, 0);
     // Filters come in pairs of a name and its patterns; the list ends with an empty name.
     if (const char* filter = lpofn->lpstrFilter) {
         while (*filter != '\0') {

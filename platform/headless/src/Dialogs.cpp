@@ -97,8 +97,11 @@ void EnableOwnerAgain(Window* w) {
 }
 
 // Puts the focus back where it was in the window that becomes active again.
+// As on Windows, the owner becomes the active window again, so the next modal window the
+// program opens without naming an owner gets the same one.
 void RestoreFocus(HWND owner, HWND saved) {
     if (owner == nullptr || !IsWindow(owner)) return;
+    SetActiveWindow(owner);
     if (IsWindow(saved) && IsWindowEnabled(saved) && TopLevelOf(saved) == owner) {
         SetFocus(saved);
         return;

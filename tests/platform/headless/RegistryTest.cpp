@@ -247,6 +247,33 @@ TEST_F(RegistryTest, AFailedWriteChangesNothingAndLeavesNoTemporaryFile) {
     EXPECT_EQ(names, std::vector<std::string>{"hkcu.reg"});
 }
 
+TEST_F(RegistryTest, AWriteFailingPartWayChangesNothingAndLeavesNoTemporaryFile) {
+    HKEY key = Create("Software\\Kept");
+    // Larger than the limit below, so every rewrite of the file fails part way through.
+    const std::string big = std::string(16 * 1024, 'x') + '\0';
+    ASSERT_EQ(RegSetValueExA(key, "Big", 0, REG_SZ, reinterpret_cast<const BYTE*>(big.data()),
+                             static_cast<DWORD>(big.size())),
+              ERROR_SUCCESS);
+    const std::string before = ReadFile(RegistryFilePath());
+    {
+        plenvo::testing::ScopedFileSizeLimit limit(4096);
+        const DWORD one = 1;
+        EXPECT_NE(RegSetValueExA(key, "One", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4),
+                  ERROR_SUCCESS);
+        HKEY other = nullptr;
+        EXPECT_NE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_WRITE, nullptr, &other, nullptr),
+                  ERROR_SUCCESS);
+    }
+    RegCloseKey(key);
+    EXPECT_EQ(ReadFile(RegistryFilePath()), before);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(config.Path() / "plenvo")) {
+        names.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"hkcu.reg"});
+}
+
 TEST(RegistryFileTest, LivesUnderTheUsersConfigurationFolder) {
     struct Case {
         const char* xdg;

@@ -1,0 +1,37 @@
+#include "ui/DialogSupport.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "xmp/XmpText.h"
+
+namespace plenvo {
+
+void AddReservationEntries(const CComboBox& combo) {
+    combo.AddString("0 - TDM rights not reserved (mining permitted)");
+    combo.AddString("1 - TDM rights reserved");
+}
+
+std::string PolicyToApply(int reservation, const std::string& editText) {
+    if (reservation == 0) return {};
+    return std::string(TrimXmpSpace(editText));
+}
+
+std::string FormatText(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text;
+    if (length > 0) {
+        text.resize(static_cast<std::size_t>(length) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        text.resize(static_cast<std::size_t>(length));
+    }
+    va_end(again);
+    return text;
+}
+
+}  // namespace plenvo
