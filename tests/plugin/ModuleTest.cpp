@@ -14,11 +14,15 @@
 
 #include "HostControl.h"
 #include "Viewer.h"
+#include "document/DocumentMetadata.h"
 #include "headless/Headless.h"
+#include "headless/UserDriver.h"
 #include "host/HostCalls.h"
 #include "support/HostFixture.h"
 #include "support/PdfFactory.h"
+#include "support/TempFolder.h"
 #include "support/TestFiles.h"
+#include "ui/resource.h"
 
 namespace plenvo {
 namespace {
@@ -297,6 +301,58 @@ TEST_F(LoadedModuleTest, HelpCommandOpensTheUserGuide) {
     EXPECT_EQ(shell.files, std::vector<std::string>{
                                std::string("open ") + PLENVO_HELP_BASE_ADDRESS +
                                "Plenvo-User-Guide.html"});
+}
+
+// The dialogs come from the module's own templates, are owned by the viewer's main
+// window, and caption their messages with the module's name.
+TEST_F(LoadedModuleTest, CommandsRunTheModulesDialogs) {
+    const testing::TempFolder home;
+    const testing::ScopedEnv config("XDG_CONFIG_HOME", home.Path().c_str());
+    ASSERT_TRUE(viewer.LoadPlugin(kModule)) << errors.str();
+    const HWND mainWindow = hostapp::MainWindow();
+    test::TempDir dir;
+    const std::string path = dir.File("open.pdf");
+    test::WriteBytes(path, test::MakePdf({}));
+    const AVDoc view = hostapp::OpenView(path);
+    ASSERT_NE(view, nullptr);
+    const ShellWatch shell;
+
+    headless::ScriptedDriver driver;
+    driver
+        .Then([&](HWND dialog) {
+            EXPECT_EQ(headless::Caption(dialog), "TDM Reservation (Text and Data Mining)");
+            EXPECT_FALSE(IsWindowEnabled(mainWindow));
+            EXPECT_TRUE(headless::Click(dialog, IDC_APPLY));
+        })
+        .Then([](HWND box) {
+            const headless::MessageBoxView message = headless::ReadMessageBox(box);
+            EXPECT_EQ(message.caption, "Plenvo");
+            EXPECT_EQ(message.text,
+                      "TDMRep metadata applied successfully.\n\nRemember to save the document.");
+            EXPECT_TRUE(headless::AnswerMessageBox(box, IDOK));
+        })
+        .Then([](HWND dialog) { EXPECT_TRUE(headless::Click(dialog, IDCANCEL)); })
+        .Then([](HWND dialog) {
+            EXPECT_EQ(headless::Caption(dialog),
+                      "TDM Reservation (Text and Data Mining) - Batch Processing");
+            EXPECT_TRUE(headless::Click(dialog, IDC_BATCH_HELP));
+            EXPECT_TRUE(headless::Click(dialog, IDCANCEL));
+        });
+    {
+        const headless::DriverScope scope(driver);
+        EXPECT_EQ(hostapp::PickMenuItem("TDM Reservation..."), PickResult::kRan);
+        EXPECT_EQ(hostapp::PickMenuItem("TDM Reservation (Batch)..."), PickResult::kRan);
+    }
+    EXPECT_EQ(driver.Remaining(), 0u);
+    EXPECT_TRUE(headless::TakeStalls().empty());
+    EXPECT_TRUE(IsWindowEnabled(mainWindow));
+
+    ReservationRecord record;
+    EXPECT_TRUE(ReadDocumentReservation(AVDocGetPDDoc(view), record));
+    EXPECT_EQ(record.reservation, 1);
+    EXPECT_EQ(shell.files, std::vector<std::string>{std::string("open ") +
+                                                    PLENVO_HELP_BASE_ADDRESS + "Plenvo-Batch.html"});
+    hostapp::CloseView(view);
 }
 
 // Made through the host's tables, as another plug-in makes them, and released again.
