@@ -31,24 +31,30 @@ private:
 
 int RunWithRatios(int argc, char** argv, const std::multimap<std::string, std::string>& floors,
                   double limit) {
+    std::vector<Ratio> ratios;
+    for (const auto& [name, floor] : floors) ratios.push_back({name, floor, limit});
+    return RunWithRatios(argc, argv, ratios);
+}
+
+int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios) {
     benchmark::Initialize(&argc, argv);
     CollectingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::printf("\n%-40s %-30s %10s\n", "benchmark", "floor", "ratio");
+    std::printf("\n%-40s %-30s %10s %8s\n", "benchmark", "floor", "ratio", "target");
     int over = 0;
-    for (const auto& [name, floor] : floors) {
-        const auto measured = reporter.Seconds().find(name);
-        const auto base = reporter.Seconds().find(floor);
+    for (const Ratio& ratio : ratios) {
+        const auto measured = reporter.Seconds().find(ratio.benchmark);
+        const auto base = reporter.Seconds().find(ratio.floor);
         if (measured == reporter.Seconds().end() || base == reporter.Seconds().end()) continue;
-        const double ratio = measured->second / base->second;
-        const bool bad = ratio > limit;
+        const double value = measured->second / base->second;
+        const bool bad = value > ratio.limit;
         over += bad;
-        std::printf("%-40s %-30s %9.2fx%s\n", name.c_str(), floor.c_str(), ratio,
-                    bad ? "  over target" : "");
+        std::printf("%-40s %-30s %9.2fx %7.1fx%s\n", ratio.benchmark.c_str(), ratio.floor.c_str(), value,
+                    ratio.limit, bad ? "  over target" : "");
     }
-    std::printf("target: within %.1fx of the floor; %d over\n", limit, over);
+    std::printf("%d over target\n", over);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace plenvo::bench {
 
@@ -12,5 +13,13 @@ namespace plenvo::bench {
 // `limit` is the target ratio; rows above it are marked. Returns the process exit code.
 int RunWithRatios(int argc, char** argv, const std::multimap<std::string, std::string>& floors,
                   double limit);
+
+// The same with a target of its own for each pair.
+struct Ratio {
+    std::string benchmark;
+    std::string floor;
+    double limit;
+};
+int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios);
 
 }  // namespace plenvo::bench
