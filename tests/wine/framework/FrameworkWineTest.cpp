@@ -112,6 +112,20 @@ INSTANTIATE_TEST_SUITE_P(
                    IDC_APPLY,
                    {"init", "apply typed 0"}},
         EndingCase{"EnterOnTheChoiceRunsTheDefaultButton", {kEnter}, IDC_APPLY, {"init", "apply  0"}},
+        // The dialog manager makes a push button it moves the focus to the default one.
+        EndingCase{"EnterOnAPushButtonTabbedToPressesIt",
+                   {[](HWND d) {
+                        for (int i = 0; i < 7; ++i) {
+                            EXPECT_TRUE(PressKey(d, VK_TAB));
+                        }
+                    },
+                    [](HWND d) {
+                        EXPECT_EQ(FocusedId(d), IDC_COUNT) << "the tab order is the template's";
+                        EXPECT_TRUE(PressKey(d, VK_RETURN));
+                    },
+                    kEscape},
+                   IDCANCEL,
+                   {"init", "count 1"}},
         EndingCase{"APickRaisesOneSelectionChange",
                    {[](HWND d) { EXPECT_TRUE(PickEntry(d, IDC_CHOICE, 1)); }, kEnter},
                    IDC_APPLY,
