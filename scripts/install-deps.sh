@@ -7,6 +7,12 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   libqpdf-dev qpdf libimage-exiftool-perl poppler-utils
+  # The Windows build, and the Wine tests that run it under a virtual X server. Wine loads
+  # the X extension libraries and its own fonts at run time, so they are named here too.
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 fonts-wine
+  libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3
+  xvfb xauth
 )
 
 missing=()

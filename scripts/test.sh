@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite.
+# Installs what is missing, builds everything and runs the whole test suite: the native
+# build's tests, the fuzz targets, then the Windows build's tests under Wine.
 #   --long   also run the long tests and a ten-minute fuzzing session
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,3 +32,12 @@ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=
   -DPLENVO_BUILD_TESTS=OFF -DPLENVO_BUILD_BENCH=OFF
 cmake --build build-fuzz -j"$jobs" --target fuzz_targets
 ctest --test-dir build-fuzz --output-on-failure -L fuzz
+
+# The Windows build, cross-compiled with mingw-w64; each of its test programs runs under
+# Wine in a fresh prefix.
+windows_started=$SECONDS
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLENVO_WERROR=ON
+cmake --build build-win -j"$jobs"
+ctest --test-dir build-win -L wine --output-on-failure -j"$jobs"
+echo "Windows build and Wine tests took $((SECONDS - windows_started)) s"

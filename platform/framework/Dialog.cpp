@@ -1,5 +1,7 @@
 #include "framework/Dialog.h"
 
+#include <commctrl.h>
+
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -12,6 +14,18 @@ namespace {
 // A handler's exception on its way out: set when a dialog procedure caught it, taken by
 // the pump or by DoModal, whichever unwinds first.
 thread_local std::exception_ptr t_escaping;
+
+// Templates name the list view and the progress bar by class, and Windows knows those
+// classes only once the common-controls library has registered them in the process.
+void RegisterCommonControls() {
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls{};
+        controls.dwSize = sizeof controls;
+        controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS;
+        return InitCommonControlsEx(&controls) != FALSE;
+    }();
+    static_cast<void>(registered);
+}
 
 }  // namespace
 
@@ -49,6 +63,7 @@ void CDialog::OnOK() {
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 INT_PTR CDialog::DoModal() {
+    RegisterCommonControls();
     const HWND ownerWindow = modalOwner != nullptr ? modalOwner : ::GetActiveWindow();
     const INT_PTR result = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId), ownerWindow,
                                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
