@@ -268,7 +268,28 @@ const MenuItem* FindShownItem(std::string_view title) {
     return nullptr;
 }
 
+MenuEntry EntryOfMenu(std::uint64_t menuId, int depth) {
+    const Host& host = TheHost();
+    const Menu& menu = host.menus.at(menuId);
+    MenuEntry entry{menu.title, menu.name, true, {}};
+    for (const std::uint64_t id : menu.items) {
+        const MenuItem& item = host.items.at(id);
+        MenuEntry shown{item.title, item.name, item.submenu != 0, {}};
+        if (item.submenu != 0 && depth < kMaxMenuDepth && host.menus.contains(item.submenu)) {
+            shown.items = EntryOfMenu(item.submenu, depth + 1).items;
+        }
+        entry.items.push_back(std::move(shown));
+    }
+    return entry;
+}
+
 }  // namespace
+
+std::vector<MenuEntry> MenubarEntries() {
+    std::vector<MenuEntry> menus;
+    for (const std::uint64_t id : TheHost().menubar) menus.push_back(EntryOfMenu(id, 0));
+    return menus;
+}
 
 bool ExecuteMenuItem(std::string_view itemName) {
     const MenuItem* item = FindItem(itemName);

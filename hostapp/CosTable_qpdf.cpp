@@ -5,7 +5,7 @@
 #include <qpdf/Buffer.hh>
 #include <qpdf/Pl_Buffer.hh>
 
-#include "HostRuntime.h"
+#include "Documents_qpdf.h"
 
 namespace plenvo::hostapp {
 namespace {
@@ -31,7 +31,7 @@ std::uint64_t DocumentId(CosDoc document) {
 CosObj DocGetRoot(CosDoc document) {
     return RunOperation("CosDocGetRoot", [&] {
         const std::uint64_t id = DocumentId(document);
-        return AddObject(id, DocumentFor(id).pdf->getRoot());
+        return AddObject(id, PdfOf(id).getRoot());
     });
 }
 
@@ -131,7 +131,7 @@ ASStm StreamOpenStm(CosObj object, CosStreamOpenMode mode) {
 
 CosObj NewObject(CosDoc document, ASBool indirect, QPDFObjectHandle object) {
     const std::uint64_t id = DocumentId(document);
-    if (indirect) object = DocumentFor(id).pdf->makeIndirectObject(object);
+    if (indirect) object = PdfOf(id).makeIndirectObject(object);
     return AddObject(id, std::move(object));
 }
 
@@ -188,7 +188,7 @@ CosObj NewStream(CosDoc document, ASBool indirect, ASStm source, std::int64_t so
         }
 
         QPDFObjectHandle stream =
-            DocumentFor(id).pdf->newStream(std::string(input.Data() + start, length));
+            PdfOf(id).newStream(std::string(input.Data() + start, length));
         if (dictionary.object.isDictionary()) {
             QPDFObjectHandle streamDictionary = stream.getDict();
             for (const auto& [key, value] : dictionary.object.ditems()) {

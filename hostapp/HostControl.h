@@ -3,20 +3,18 @@
 // The stand-in viewer host as its own program, the driver and the tests see it: what a
 // set-up record hands to a plug-in, what is open, and the faults it can be told to
 // inject. The plug-in never includes this; it reaches the host only through the tables.
+// What documents are made of is the backend's: HostControl_qpdf.h on Linux,
+// HostControl_memory.h on Windows.
 
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <qpdf/QPDFObjectHandle.hh>
-
 #include <windows.h>
 
 #include "host/HostState.h"
 #include "host/HostTables.h"
-
-class QPDF;
 
 namespace plenvo::hostapp {
 
@@ -99,14 +97,6 @@ std::vector<TableRequest> TableRequests();
 // The procedure a callback handle wraps; null for a handle the host never made.
 host::ASProcedure CallbackProcedure(host::ASCallback callback);
 
-// Saves write their new file as on a file system without unnamed temporary files.
-void RefuseUnnamedTempFiles(bool refuse);
-
-// The qpdf document behind an open document handle, for the host's own look at it.
-// Throws std::invalid_argument for a handle that is not open.
-QPDF& DocumentPdf(host::PDDoc document);
-QPDFObjectHandle CosObjectOf(host::CosObj object);
-
 // Views: opens the file in a new view, which becomes the active one. Answers null and
 // sets `error` when the file cannot be opened.
 host::AVDoc OpenView(const std::string& path, host::ASErrorCode* error = nullptr);
@@ -133,6 +123,16 @@ bool IsMenuItemEnabled(std::string_view itemName);
 int OutstandingMenuAcquisitions();
 // The same for the menus and items of one name.
 int MenuAcquisitions(std::string_view name);
+
+// The menu bar as a person sees it: its menus in order, each with its items, and each
+// item with its submenu's items.
+struct MenuEntry {
+    std::string title;
+    std::string name;
+    bool hasSubmenu = false;
+    std::vector<MenuEntry> items;  // a menu's items, or an item's submenu's
+};
+std::vector<MenuEntry> MenubarEntries();
 
 // What picking a menu item came to.
 enum class PickResult {

@@ -1,17 +1,7 @@
 #include "HostRuntime.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <new>
-
-#include <qpdf/QPDFExc.hh>
-#include <qpdf/QPDFSystemError.hh>
 
 namespace plenvo::hostapp {
 namespace {
@@ -20,9 +10,6 @@ namespace {
 // plug-in no way to learn of the failure.
 constexpr std::array<std::string_view, 3> kNeverFail = {
     "ASPushExceptionFrame", "ASPopExceptionFrame", "ASGetExceptionErrorCode"};
-
-// Where a PDF header may start: anything before it is junk that readers skip.
-constexpr std::size_t kHeaderWindow = 1024;
 
 }  // namespace
 
@@ -45,51 +32,9 @@ void RaiseHostException(host::ASErrorCode code) {
     throw UnhandledRaise(code);
 }
 
-host::ASErrorCode CodeForErrno(int error, host::ASErrorCode otherwise) {
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return kErrFileNotFound;
-        case EACCES:
-        case EPERM:
-            return kErrAccessDenied;
-        case EROFS:
-            return kErrReadOnly;
-        case ENOSPC:
-        case EDQUOT:
-            return kErrDiskFull;
-        case ENAMETOOLONG:
-            return kErrNameTooLong;
-        case EISDIR:
-            return kErrNotAFile;
-        case ENOMEM:
-            return kErrNoMemory;
-        default:
-            return otherwise;
-    }
-}
-
 host::ASErrorCode ErrorCodeFor(const std::exception& failure) {
     if (const auto* own = dynamic_cast<const HostError*>(&failure)) return own->Code();
-    if (const auto* system = dynamic_cast<const QPDFSystemError*>(&failure)) {
-        return CodeForErrno(system->getErrno(), kErrFileRead);
-    }
-    if (const auto* pdf = dynamic_cast<const QPDFExc*>(&failure)) {
-        switch (pdf->getErrorCode()) {
-            case qpdf_e_password:
-                return kErrPassword;
-            case qpdf_e_damaged_pdf:
-            case qpdf_e_pages:
-            case qpdf_e_object:
-                return kErrDamaged;
-            case qpdf_e_unsupported:
-                return kErrNotSupported;
-            case qpdf_e_system:
-                return kErrFileRead;
-            default:
-                return kErrGeneral;
-        }
-    }
+    if (const auto code = ContentErrorCode(failure)) return *code;
     if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) return kErrNoMemory;
     return kErrGeneral;
 }
@@ -130,23 +75,6 @@ const std::string& PathFor(host::ASPathName path) {
     return found->second;
 }
 
-host::CosObj AddObject(std::uint64_t documentId, QPDFObjectHandle object) {
-    Document& document = DocumentFor(documentId);
-    document.objects.push_back(std::move(object));
-    return MakeHandle<host::CosObj>((documentId << 32) | document.objects.size());
-}
-
-ObjectRef ResolveObject(host::CosObj handle) {
-    const std::uint64_t id = HandleId(handle);
-    if (id == kNullObjectId) return {0, QPDFObjectHandle::newNull()};
-    const std::uint64_t documentId = id >> 32;
-    const std::uint64_t index = id & 0xFFFFFFFFu;
-    if (documentId == 0) throw HostError(kErrBadHandle);
-    Document& document = DocumentFor(documentId);
-    if (index == 0 || index > document.objects.size()) throw HostError(kErrBadHandle);
-    return {documentId, document.objects[index - 1]};
-}
-
 const std::string& AtomText(host::ASAtom atom) {
     Host& host = TheHost();
     if (atom == host::kASAtomNull || atom >= host.atomNames.size())
@@ -165,36 +93,6 @@ host::ASAtom InternAtom(const std::string& text) {
 }
 
 void CloseDocument(std::uint64_t id) { TheHost().documents.erase(id); }
-
-std::unique_ptr<QPDF> OpenPdf(const std::string& path, bool repair) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw HostError(CodeForErrno(errno, kErrFileRead));
-    FILE* raw = ::fdopen(fd, "rb");
-    if (raw == nullptr) {
-        ::close(fd);
-        throw HostError(kErrFileRead);
-    }
-    std::unique_ptr<FILE, int (*)(FILE*)> file(raw, &std::fclose);
-
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) throw HostError(CodeForErrno(errno, kErrFileRead));
-    if (!S_ISREG(info.st_mode)) throw HostError(kErrNotAFile);
-
-    // qpdf would take any file for a damaged PDF and try to rebuild it.
-    std::array<char, kHeaderWindow> head{};
-    const std::size_t got = std::fread(head.data(), 1, head.size(), file.get());
-    if (std::ferror(file.get())) throw HostError(kErrFileRead);
-    const std::string_view start(head.data(), got);
-    if (start.find("%PDF-") == std::string_view::npos) throw HostError(kErrNotPdf);
-    std::rewind(file.get());
-
-    auto pdf = std::make_unique<QPDF>();
-    pdf->setSuppressWarnings(true);
-    pdf->setAttemptRecovery(repair);
-    pdf->processFile(path.c_str(), file.release(), true);
-    if (!pdf->getRoot().isDictionary()) throw HostError(kErrDamaged);
-    return pdf;
-}
 
 bool CanFail(std::string_view operation) {
     return std::find(kNeverFail.begin(), kNeverFail.end(), operation) == kNeverFail.end();
@@ -231,8 +129,6 @@ host::ASProcedure CallbackProcedure(host::ASCallback callback) {
     return found != TheHost().callbacks.end() ? found->second.procedure : nullptr;
 }
 
-void RefuseUnnamedTempFiles(bool refuse) { TheHost().refuseUnnamedTempFiles = refuse; }
-
 OpenCounts CountOpen() {
     const Host& host = TheHost();
     OpenCounts counts;
@@ -256,28 +152,14 @@ void ResetHost() {
     ClearCallRecord();
     host.faults.clear();
     host.tables = {};
-    host.refuseUnnamedTempFiles = false;
+    ResetBackend();
     ResetMenus();
-}
-
-QPDF& DocumentPdf(host::PDDoc document) {
-    const auto found = TheHost().documents.find(HandleId(document));
-    if (found == TheHost().documents.end()) throw std::invalid_argument("no such document");
-    return *found->second->pdf;
-}
-
-QPDFObjectHandle CosObjectOf(host::CosObj object) {
-    try {
-        return ResolveObject(object).object;
-    } catch (const HostError&) {
-        throw std::invalid_argument("no such object");
-    }
 }
 
 host::AVDoc OpenView(const std::string& path, host::ASErrorCode* error) {
     try {
         auto document = std::make_unique<Document>();
-        document->pdf = OpenPdf(path, true);
+        document->content = OpenContent(path, true);
         document->path = path;
         document->inView = true;
         Host& host = TheHost();
@@ -301,7 +183,7 @@ bool SaveView(host::AVDoc view, std::string& error) {
     }
     Document& document = *TheHost().documents.at(found->second);
     try {
-        WriteDocumentOver(*document.pdf, document.path, true);
+        SaveContent(*document.content, document.path, true);
         return true;
     } catch (const std::exception& failure) {
         error = "Could not save " + document.path + ": " + failure.what();

@@ -15,9 +15,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFObjectHandle.hh>
-
 #include "HostControl.h"
 #include "HostErrors.h"
 #include "host/HostTables.h"
@@ -35,10 +32,18 @@ private:
     host::ASErrorCode code_;
 };
 
+// What an open document holds, and how it comes from its path and goes back to one, is
+// the document backend's: PDF files through qpdf (Documents_qpdf.cpp) or documents kept
+// in memory (Documents_memory.cpp), one of them per build.
+struct DocumentContent;
+struct DeleteContent {
+    void operator()(DocumentContent* content) const;
+};
+using ContentPtr = std::unique_ptr<DocumentContent, DeleteContent>;
+
 struct Document {
-    std::unique_ptr<QPDF> pdf;
-    std::string path;                       // as opened
-    std::vector<QPDFObjectHandle> objects;  // what its CosObj handles name, from index 1
+    ContentPtr content;
+    std::string path;  // as opened
     bool inView = false;
 };
 
@@ -119,16 +124,12 @@ struct Host {
     std::vector<StreamRead> reads;
     std::vector<TableRequest> requests;
     std::array<TableSettings, host::kHostTableCount> tables;
-    bool refuseUnnamedTempFiles = false;
 };
 
 Host& TheHost();
 
 // Sends a host exception to the innermost frame's restore procedure.
 [[noreturn]] void RaiseHostException(host::ASErrorCode code);
-
-// The code for a system error number, `otherwise` for one without a code of its own.
-host::ASErrorCode CodeForErrno(int error, host::ASErrorCode otherwise);
 
 // The code for a failure that escaped an operation's body.
 host::ASErrorCode ErrorCodeFor(const std::exception& failure);
@@ -189,26 +190,22 @@ Stream& StreamFor(host::ASStm stream);
 const std::string& PathFor(host::ASPathName path);
 void CheckFileSys(host::ASFileSys fileSys);
 
-// Cos objects: a handle holds its document's id in the high half and the object's index
-// in the low half. The null object belongs to no document.
-inline constexpr std::uint64_t kNullObjectId = 1;
-host::CosObj AddObject(std::uint64_t documentId, QPDFObjectHandle object);
-struct ObjectRef {
-    std::uint64_t documentId = 0;  // 0 for the null object
-    QPDFObjectHandle object;
-};
-ObjectRef ResolveObject(host::CosObj handle);
-
 const std::string& AtomText(host::ASAtom atom);
 host::ASAtom InternAtom(const std::string& text);
 
 // Closes a document and forgets its objects.
 void CloseDocument(std::uint64_t id);
-// Opens a PDF file with qpdf; throws HostError with the reason it cannot.
-std::unique_ptr<QPDF> OpenPdf(const std::string& path, bool repair);
-// Writes the document in full over `target`, which is replaced only once the new file is
+
+// The document backend. Opens what `path` names; throws HostError with the reason it
+// cannot. `repair` lets a damaged document be rebuilt where the backend knows how.
+ContentPtr OpenContent(const std::string& path, bool repair);
+// Writes the document in full over `target`, which is replaced only once the new one is
 // complete; throws HostError with the reason it cannot.
-void WriteDocumentOver(QPDF& pdf, const std::string& target, bool linearize);
+void SaveContent(DocumentContent& content, const std::string& target, bool linearize);
+// The code for a failure of the backend's own kind; nullopt for any other failure.
+std::optional<host::ASErrorCode> ContentErrorCode(const std::exception& failure);
+// Puts back what the backend can be told to do differently.
+void ResetBackend();
 
 void ResetMenus();
 

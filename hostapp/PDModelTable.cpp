@@ -1,10 +1,6 @@
 // "PDModel": opening, saving and closing documents.
 
-#include <qpdf/QPDFSystemError.hh>
-#include <qpdf/QPDFWriter.hh>
-
 #include "HostRuntime.h"
-#include "SafeSave.h"
 
 namespace plenvo::hostapp {
 namespace {
@@ -25,7 +21,7 @@ PDDoc Open(ASPathName path, ASFileSys fileSys, PDAuthProc, ASBool repair) {
         CheckFileSys(fileSys);
         auto document = std::make_unique<Document>();
         document->path = PathFor(path);
-        document->pdf = OpenPdf(document->path, repair != 0);
+        document->content = OpenContent(document->path, repair != 0);
         const std::uint64_t id = NewId();
         TheHost().documents.emplace(id, std::move(document));
         return MakeHandle<PDDoc>(id);
@@ -37,7 +33,8 @@ void Save(PDDoc document, PDSaveFlags flags, ASPathName path, ASFileSys fileSys,
           void*) {
     RunOperation("PDDocSave", [&] {
         CheckFileSys(fileSys);
-        WriteDocumentOver(*DocumentFor(HandleId(document)).pdf, PathFor(path), (flags & kPDSaveLinearized) != 0);
+        SaveContent(*DocumentFor(HandleId(document)).content, PathFor(path),
+                    (flags & kPDSaveLinearized) != 0);
     });
 }
 
@@ -51,19 +48,6 @@ void Close(PDDoc document) {
 }
 
 }  // namespace
-
-void WriteDocumentOver(QPDF& pdf, const std::string& target, bool linearize) {
-    SaveOver(target, [&](std::FILE* file) {
-        try {
-            QPDFWriter writer(pdf);
-            writer.setOutputFile(target.c_str(), file, false);
-            writer.setLinearization(linearize);
-            writer.write();
-        } catch (const QPDFSystemError& failure) {
-            throw HostError(CodeForErrno(failure.getErrno(), kErrFileWrite));
-        }
-    });
-}
 
 void FillPDModelTable(std::array<HFTEntry, pdmodel::kSlotCount>& table) {
     Fill<pdmodel::PDDocGetCosDoc>(table, &GetCosDoc);

@@ -11,10 +11,13 @@
 #include <string>
 #include <utility>
 
-#include "HostRuntime.h"
+#include "Documents_qpdf.h"
+#include "HostControl_qpdf.h"
 
 namespace plenvo::hostapp {
 namespace {
+
+bool g_refuseUnnamed = false;
 
 [[noreturn]] void FailWithErrno(host::ASErrorCode otherwise) {
     throw HostError(CodeForErrno(errno, otherwise));
@@ -136,6 +139,8 @@ private:
 
 }  // namespace
 
+void RefuseUnnamedTempFiles(bool refuse) { g_refuseUnnamed = refuse; }
+
 void SaveOver(const std::string& path, const std::function<void(std::FILE*)>& write) {
     const std::string target = SaveTarget(path);
     struct stat info {};
@@ -144,7 +149,7 @@ void SaveOver(const std::string& path, const std::function<void(std::FILE*)>& wr
     if (exists && !S_ISREG(info.st_mode)) throw HostError(kErrNotAFile);
     if (exists && IsReadOnly(target, info)) throw HostError(kErrReadOnly);
 
-    TempFile temp(FolderOf(target), !TheHost().refuseUnnamedTempFiles);
+    TempFile temp(FolderOf(target), !g_refuseUnnamed);
     write(temp.File());
     if (std::fflush(temp.File()) != 0) FailWithErrno(kErrFileWrite);
     // A failed write can leave the stream's error flag as its only trace: the writer may

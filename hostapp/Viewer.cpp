@@ -1,7 +1,5 @@
 #include "Viewer.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include <system_error>
 
 #include "HostRuntime.h"
+#include "ModuleLoader.h"
 
 namespace plenvo::hostapp {
 namespace {
@@ -40,9 +39,7 @@ bool Succeeds(Call&& call) {
 void ForgetProceduresIn(const void* base) {
     Host& host = TheHost();
     std::erase_if(host.callbacks, [&](const auto& entry) {
-        Dl_info info{};
-        return ::dladdr(reinterpret_cast<const void*>(entry.second.procedure), &info) != 0 &&
-               info.dli_fbase == base;
+        return ModuleBaseOf(reinterpret_cast<const void*>(entry.second.procedure)) == base;
     });
     for (auto& [id, item] : host.items) {
         if (!host.callbacks.contains(item.execute)) item.execute = 0;
@@ -50,20 +47,10 @@ void ForgetProceduresIn(const void* base) {
     }
 }
 
-// dlerror names the file first; the report names it already.
-std::string OpenError(const std::string& path) {
-    const char* error = ::dlerror();
-    std::string_view text = error != nullptr ? error : "unknown error";
-    if (text.starts_with(path + ": ")) text.remove_prefix(path.size() + 2);
-    return std::string(text);
-}
-
 }  // namespace
 
 std::string DefaultPluginsFolder() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (error ? std::filesystem::path(".") : program.parent_path()) / "plug_ins";
+    return (std::filesystem::path(ProgramFolder()) / "plug_ins").string();
 }
 
 Viewer::Viewer(std::ostream& errors) : errors_(errors) { ResetHost(); }
@@ -106,15 +93,12 @@ bool Viewer::LoadPlugin(const std::string& path) {
         return false;
     };
 
-    ::dlerror();
-    plugin.handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (plugin.handle == nullptr) return fail("cannot open it: " + OpenError(path));
-    const auto main = reinterpret_cast<PlugInMainProc>(::dlsym(plugin.handle, kPlugInMainName));
-    Dl_info info{};
-    if (main == nullptr || ::dladdr(reinterpret_cast<const void*>(main), &info) == 0) {
-        return fail("it has no PlugInMain");
-    }
-    plugin.base = info.dli_fbase;
+    std::string openError;
+    plugin.handle = OpenModule(path, openError);
+    if (plugin.handle == nullptr) return fail("cannot open it: " + openError);
+    const auto main = reinterpret_cast<PlugInMainProc>(FindExport(plugin.handle, kPlugInMainName));
+    plugin.base = main != nullptr ? ModuleBaseOf(reinterpret_cast<const void*>(main)) : nullptr;
+    if (plugin.base == nullptr) return fail("it has no PlugInMain");
 
     std::uint32_t version = 0;
     PISetupProc setup = nullptr;
@@ -169,7 +153,7 @@ std::vector<std::string> Viewer::LoadedPlugins() const {
 
 void Viewer::Close(Plugin& plugin) {
     if (plugin.base != nullptr) ForgetProceduresIn(plugin.base);
-    if (plugin.handle != nullptr) ::dlclose(plugin.handle);
+    if (plugin.handle != nullptr) CloseModule(plugin.handle);
     plugin.handle = nullptr;
     plugin.base = nullptr;
 }

@@ -9,9 +9,8 @@
 #include <string>
 
 #include "HostControl.h"
+#include "HostControl_qpdf.h"
 #include "host/HostTypes.h"
-
-class QPDF;
 
 namespace plenvo::test {
 
