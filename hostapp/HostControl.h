@@ -6,6 +6,7 @@
 // What documents are made of is the backend's: HostControl_qpdf.h on Linux,
 // HostControl_memory.h on Windows.
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -66,6 +67,9 @@ bool CanFail(std::string_view operation);
 void FailCall(std::string_view operation, int nthCall, host::ASErrorCode code);
 void AnswerNull(std::string_view operation, int nthCall);
 void ClearFaults();
+// Runs `action` as the Nth call of the operation starts, before it does anything: for a
+// test that acts between two of the plug-in's host calls. Cleared with the faults.
+void WhenCalled(std::string_view operation, int nthCall, std::function<void()> action);
 
 // Every table operation called since the call record was cleared, by name, in order.
 std::vector<std::string> CallTrace();

@@ -43,6 +43,13 @@ FaultKind EnterOperation(const char* name, host::ASErrorCode& code) {
     Host& host = TheHost();
     host.trace.emplace_back(name);
     const int call = ++host.callCounts[name];
+    for (std::size_t i = 0; i < host.actions.size(); ++i) {
+        if (host.actions[i].nthCall == call && host.actions[i].operation == name) {
+            // A copy: the action may add or clear actions.
+            const std::function<void()> action = host.actions[i].action;
+            action();
+        }
+    }
     for (const Fault& fault : host.faults) {
         if (fault.nthCall == call && fault.operation == name) {
             code = fault.code;
@@ -108,7 +115,14 @@ void AnswerNull(std::string_view operation, int nthCall) {
     TheHost().faults.push_back({std::string(operation), nthCall, FaultKind::kAnswerNull, 0});
 }
 
-void ClearFaults() { TheHost().faults.clear(); }
+void ClearFaults() {
+    TheHost().faults.clear();
+    TheHost().actions.clear();
+}
+
+void WhenCalled(std::string_view operation, int nthCall, std::function<void()> action) {
+    TheHost().actions.push_back({std::string(operation), nthCall, std::move(action)});
+}
 
 void ClearCallRecord() {
     Host& host = TheHost();
@@ -150,7 +164,7 @@ void ResetHost() {
     host.views.clear();
     host.viewOrder.clear();
     ClearCallRecord();
-    host.faults.clear();
+    ClearFaults();
     host.tables = {};
     ResetBackend();
     ResetMenus();

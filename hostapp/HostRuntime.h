@@ -4,6 +4,7 @@
 // to hostapp.
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -94,6 +95,12 @@ struct Fault {
     host::ASErrorCode code = 0;
 };
 
+struct CallAction {
+    std::string operation;
+    int nthCall = 0;
+    std::function<void()> action;
+};
+
 struct TableSettings {
     bool refused = false;
     std::set<host::ASVersion> refusedAt;
@@ -121,6 +128,7 @@ struct Host {
     std::unordered_map<std::string, int> callCounts;
     std::vector<std::string> trace;
     std::vector<Fault> faults;
+    std::vector<CallAction> actions;
     std::vector<StreamRead> reads;
     std::vector<TableRequest> requests;
     std::array<TableSettings, host::kHostTableCount> tables;
