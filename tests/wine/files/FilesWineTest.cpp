@@ -1,53 +1,29 @@
+// The batch dialog's file list over the real file system: its folder scan through the real
+// FindFirstFileA, and its duplicate test, which tells paths apart as Windows does.
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "support/OwnerWindow.h"
+#include "support/UserActions.h"
+#include "support/WindowScript.h"
+#include "ui/PlenvoBatchDlg.h"
+#include "ui/resource.h"
 
 namespace plenvo {
 namespace {
 
+using namespace plenvo::wine;
+
+constexpr const char* kBatchCaption = "TDM Reservation (Text and Data Mining) - Batch Processing";
 // Drive T: is an empty folder that the Wine runner maps for each run.
 constexpr const char* kDrive = "T:\\";
-
-bool EndsWithPdf(const std::string& path) {
-    if (path.size() < 4) {
-        return false;
-    }
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str() + path.size() - 4, 4, ".pdf", 4) ==
-           CSTR_EQUAL;
-}
-
-// The folder scan of the batch dialog, over the real FindFirstFileA: every file under
-// `folder` whose name ends in ".pdf" in any case, skipping names that begin with a dot,
-// each subfolder scanned whole where it is met.
-void ScanFolder(const std::string& folder, bool recursive, std::vector<std::string>& found) {
-    std::string base = folder;
-    if (base.empty() || base.back() != '\\') {
-        base += '\\';
-    }
-    WIN32_FIND_DATAA entry{};
-    HANDLE find = FindFirstFileA((base + "*.*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        if (entry.cFileName[0] == '.') {
-            continue;
-        }
-        const std::string full = base + entry.cFileName;
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            if (recursive) {
-                ScanFolder(full, true, found);
-            }
-        } else if (EndsWithPdf(full)) {
-            found.push_back(full);
-        }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-}
 
 void MakeFolder(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path; }
 
@@ -59,8 +35,30 @@ void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
     CloseHandle(file);
 }
 
+// The paths the list shows, in the order of its rows.
+std::vector<std::string> Listed(HWND dialog) {
+    std::vector<std::string> paths;
+    for (const auto& row : ListRows(dialog, IDC_FILE_LIST)) paths.push_back(row.at(0));
+    return paths;
+}
+
 class FolderScanTest : public ::testing::Test {
 protected:
+    // Runs the batch dialog, plays `step` on it with the dialog object, and closes it.
+    void WithDialog(const std::function<void(CPlenvoBatchDlg&, HWND)>& step) {
+        HWND owner = test::MakeOwnerWindow();
+        CPlenvoBatchDlg dialog(owner);
+        WindowScript script;
+        script.Then(kBatchCaption, [&](HWND d) {
+            step(dialog, d);
+            EXPECT_TRUE(Click(d, IDCANCEL));
+        });
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        EXPECT_EQ(script.Remaining(), 0u);
+        EXPECT_EQ(script.TakeStalls(), std::vector<std::string>{});
+        DestroyWindow(owner);
+    }
+
     static void SetUpTestSuite() {
         MakeFile("T:\\root.pdf");
         MakeFile("T:\\root.txt");
@@ -127,21 +125,29 @@ TEST_F(FolderScanTest, FindsThePdfFilesAsTheFileSystemNamesThem) {
         {"MissingFolder", "T:\\Missing", true, {}},
         {"AFileInsteadOfAFolder", "T:\\Docs\\y.pdf", true, {}},
     };
-    for (const ScanCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<std::string> found;
-        ScanFolder(c.folder, c.recursive, found);
-        std::sort(found.begin(), found.end());
-        std::vector<std::string> expected = c.found;
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(found, expected);
-    }
+    WithDialog([&](CPlenvoBatchDlg& dialog, HWND d) {
+        for (const ScanCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            // As Add Folder... does once the user picked the folder.
+            dialog.ScanFolder(c.folder, c.recursive);
+            dialog.UpdateButtons();
+            std::vector<std::string> found = Listed(d);
+            std::sort(found.begin(), found.end());
+            std::vector<std::string> expected = c.found;
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(found, expected);
+            EXPECT_TRUE(Click(d, IDC_CLEAR_ALL) || expected.empty());
+        }
+    });
 }
 
 // A subfolder's files come together, before the enumeration of its parent goes on.
 TEST_F(FolderScanTest, ScansEachSubfolderWholeWhereItIsMet) {
     std::vector<std::string> found;
-    ScanFolder("T:\\Docs", true, found);
+    WithDialog([&](CPlenvoBatchDlg& dialog, HWND d) {
+        dialog.ScanFolder("T:\\Docs", true);
+        found = Listed(d);
+    });
     const auto inSub = [](const std::string& path) { return path.rfind("T:\\Docs\\Sub\\", 0) == 0; };
     std::vector<std::size_t> at;
     for (std::size_t i = 0; i < found.size(); ++i) {
@@ -151,6 +157,35 @@ TEST_F(FolderScanTest, ScansEachSubfolderWholeWhereItIsMet) {
     }
     ASSERT_EQ(at.size(), 2u);
     EXPECT_EQ(at[1], at[0] + 1);
+}
+
+// Windows tells paths apart without regard to case, so the list does too: the same file
+// named in other letters is listed once, under the name it was first listed with.
+TEST_F(FolderScanTest, APathListedInOtherLettersIsNotAddedAgain) {
+    WithDialog([](CPlenvoBatchDlg& dialog, HWND d) {
+        dialog.AddFileToList("c:\\docs\\a.PDF");
+        dialog.AddFileToList("C:\\Docs\\A.pdf");
+        dialog.AddFileToList("C:\\Docs\\b.pdf");
+        // Letters beyond ASCII fold as the ANSI code page (1252 here) folds them.
+        dialog.AddFileToList("C:\\Docs\\R\xE9sum\xE9.pdf");
+        dialog.AddFileToList("C:\\DOCS\\R\xC9SUM\xC9.PDF");
+        EXPECT_EQ(Listed(d), (std::vector<std::string>{"c:\\docs\\a.PDF", "C:\\Docs\\b.pdf",
+                                                        "C:\\Docs\\R\xE9sum\xE9.pdf"}));
+
+        // A folder scanned again, in other letters, adds nothing either.
+        dialog.ScanFolder("T:\\Docs\\Sub", true);
+        dialog.ScanFolder("t:\\DOCS\\sub", true);
+        EXPECT_EQ(Listed(d).size(), 5u);
+
+        // A row removed can be added again.
+        dialog.UpdateButtons();
+        const int rows[] = {0};
+        EXPECT_TRUE(SelectRows(d, IDC_FILE_LIST, rows));
+        EXPECT_TRUE(Click(d, IDC_REMOVE_SELECTED));
+        dialog.AddFileToList("C:\\DOCS\\A.PDF");
+        EXPECT_EQ(Listed(d).back(), "C:\\DOCS\\A.PDF");
+        EXPECT_EQ(Listed(d).size(), 5u);
+    });
 }
 
 }  // namespace

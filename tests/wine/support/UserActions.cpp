@@ -9,6 +9,15 @@ namespace {
 
 // The message box's text is the static control with this id, on Windows as in Wine.
 constexpr int kMessageBoxTextId = 0xFFFF;
+// The file-open dialog's file name box: a combo box (cmb13) or, in older templates, an
+// edit box (edt1), as <dlgs.h> numbers them.
+constexpr int kFileNameCombo = 0x47C;
+constexpr int kFileNameEdit = 0x480;
+
+HWND FileNameBox(HWND picker) {
+    HWND box = GetDlgItem(picker, kFileNameCombo);
+    return box != nullptr ? box : GetDlgItem(picker, kFileNameEdit);
+}
 
 // A control a person can reach: it and its window are shown and enabled.
 HWND Reachable(HWND window, int id) {
@@ -125,6 +134,24 @@ bool SelectRows(HWND window, int id, std::span<const int> rows) {
 }
 
 bool AnswerMessageBox(HWND box, int buttonId) { return IsMessageBox(box) && Click(box, buttonId); }
+
+bool ChooseFiles(HWND picker, std::string_view folder, const std::vector<std::string>& names) {
+    HWND box = FileNameBox(picker);
+    if (box == nullptr || !IsWindowEnabled(picker)) {
+        return false;
+    }
+    const std::string folderText(folder);
+    SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folderText.c_str()));
+    if (!Click(picker, IDOK) || !IsWindow(picker)) {
+        return false;
+    }
+    std::string chosen;
+    for (const std::string& name : names) {
+        chosen += (chosen.empty() ? "\"" : " \"") + name + "\"";
+    }
+    SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+    return Click(picker, IDOK);
+}
 
 std::string Caption(HWND window) { return WindowText(window); }
 
@@ -245,6 +272,10 @@ MessageBoxView ReadMessageBox(HWND box) {
         }
     }
     return view;
+}
+
+bool IsFilePicker(HWND window) {
+    return window != nullptr && ClassName(window) == "#32770" && FileNameBox(window) != nullptr;
 }
 
 HWND ActiveDialog() {

@@ -34,6 +34,10 @@ bool CloseBox(HWND window);
 bool SelectRows(HWND window, int id, std::span<const int> rows);
 // Clicks one of a message box's buttons.
 bool AnswerMessageBox(HWND box, int buttonId);
+// In the Explorer-style file-open dialog: types the folder into the file name box and
+// presses Open, which goes to the folder, then types the names, each in quotes, and
+// presses Open again.
+bool ChooseFiles(HWND picker, std::string_view folder, const std::vector<std::string>& names);
 
 // ---- What a person sees. -----------------------------------------------------------------
 struct MessageBoxView {
@@ -63,6 +67,7 @@ ProgressView Progress(HWND window, int id);
 // The id of the control of `window` that has the keyboard focus, 0 for none.
 int FocusedId(HWND window);
 bool IsMessageBox(HWND window);
+bool IsFilePicker(HWND window);
 MessageBoxView ReadMessageBox(HWND box);
 
 // The enabled, visible dialog window of this thread that a person would act on: the one
