@@ -83,7 +83,8 @@ inline const TemplateView kBatchTemplate = {
         TemplateItem("Button", 2004, "Remove", kPush, {393, 65, 52, 14}),
         TemplateItem("Button", 2005, "Clear All", kPush, {393, 85, 52, 14}),
         TemplateItem("Button", 2014, "Check Status", kPush, {393, 110, 52, 14}),
-        TemplateItem("Button", 2013, "Include subfolders", kCheck, {393, 130, 52, 18}, WS_EX_RIGHT),
+        // Two lines: the label does not fit beside the box on one.
+        TemplateItem("Button", 2013, "Include subfolders", kCheck | BS_MULTILINE, {393, 130, 52, 18}, WS_EX_RIGHT),
         TemplateItem("Button", -1, "TDM Reservation Settings", kGroup, {7, 177, 446, 95}),
         TemplateItem("Static", -1, "Reservation:", kLabel, {15, 195, 45, 8}),
         TemplateItem("ComboBox", 2006, "", kCombo, {65, 192, 378, 80}),
