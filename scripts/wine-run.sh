@@ -4,6 +4,8 @@
 #   scripts/wine-run.sh PROGRAM.exe [ARGUMENTS...]
 # The program also finds an empty folder mapped as drive T:, gone with the prefix.
 # PLENVO_WINE_TIMEOUT (seconds, default 300) bounds the program's run.
+# PLENVO_WINE_DESKTOP (WIDTHxHEIGHT) runs it in a Wine virtual desktop of that size, which
+# draws every window's frame as Windows does.
 set -euo pipefail
 
 if [ $# -lt 1 ]; then
@@ -82,11 +84,28 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 REG
+if [ -n "${PLENVO_WINE_DESKTOP:-}" ]; then
+  cat >>"$work/settings.reg" <<REG
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="$PLENVO_WINE_DESKTOP"
+REG
+fi
 if ! wine regedit /S "Z:${work//\//\\}\\settings.reg" >>"$work/wineboot.log" 2>&1; then
   echo "wine-run: Wine cannot start here: setting up the prefix failed:" >&2
   cat "$work/wineboot.log" >&2
   exit 1
 fi
+# Dialogs draw with Tahoma ("MS Shell Dlg") and caption buttons with Marlett, as on
+# Windows. Wine brings both but does not look for them where Debian installs them.
+for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+  if [ -f "/usr/share/wine/fonts/$font" ]; then
+    cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
+done
 mkdir -p "$work/drive-t"
 ln -s "$work/drive-t" "$WINEPREFIX/dosdevices/t:"
 echo "wine-run: prefix ready in $((SECONDS - started)) s; running $(basename "$program")"
