@@ -154,6 +154,21 @@ void QpdfLinearize(benchmark::State& state, bool large) {
     }
 }
 
+// ApplyTdmToFile over the set in a process of its own, started for the purpose: what
+// plenvo does, less the viewer, the plug-in's loading, the dialogs and the driver.
+void ApplyInOneProcess(benchmark::State& state, const char* self, bool large) {
+    std::vector<std::string> args = {self, "--apply-files"};
+    const std::vector<std::string>& files = large ? TheCorpus().large : TheCorpus().small;
+    args.insert(args.end(), files.begin(), files.end());
+    for (auto _ : state) {
+        const plenvo::test::ToolResult result = plenvo::test::RunTool(args);
+        if (result.exitCode != 0) {
+            state.SkipWithError(("applying in one process failed: " + result.output).c_str());
+            return;
+        }
+    }
+}
+
 // The plenvo command over the set's folder: one process that loads the plug-in, adds the
 // folder through the batch dialog and runs Apply to All.
 void PlenvoApply(benchmark::State& state, bool large) {
@@ -190,7 +205,7 @@ void QpdfWriter(benchmark::State& state, bool large, bool flush) {
 }
 
 // Each runs over a whole set of files, three times; the name ends in the set.
-void RegisterAll() {
+void RegisterAll(const char* self) {
     const auto add = [](const std::string& name, auto run, auto... args) {
         benchmark::RegisterBenchmark(name.c_str(), run, args...)
             ->Unit(benchmark::kMillisecond)
@@ -201,6 +216,7 @@ void RegisterAll() {
         const std::string set = large ? "/large" : "/small";
         add("ApplyToFiles" + set, ApplyToFiles, large);
         add("PlenvoApply" + set, PlenvoApply, large);
+        add("ApplyInOneProcess" + set, ApplyInOneProcess, self, large);
         add("QpdfLinearize" + set, QpdfLinearize, large);
         add("QpdfWriter" + set, QpdfWriter, large, false);
         add("QpdfWriterFlushed" + set, QpdfWriter, large, true);
@@ -241,8 +257,19 @@ int main(int argc, char** argv) {
         std::printf("%ld\n", PeakKilobytes());
         return 0;
     }
+    // Floor mode: every file named, in this one process, as plenvo's plug-in does it.
+    if (argc >= 2 && std::string(argv[1]) == "--apply-files") {
+        for (int i = 2; i < argc; ++i) {
+            std::string error;
+            if (!plenvo::ApplyTdmToFile(argv[i], 1, kPolicy, true, error)) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                return 1;
+            }
+        }
+        return 0;
+    }
     TheCorpus();
-    RegisterAll();
+    RegisterAll(argv[0]);
     std::vector<plenvo::bench::Ratio> ratios;
     for (const std::string set : {"/small", "/large"}) {
         const std::string suffix = set + "/iterations:3/real_time";
@@ -251,6 +278,7 @@ int main(int argc, char** argv) {
         }
         ratios.push_back({"PlenvoApply" + suffix, "QpdfLinearize" + suffix, set == "/small" ? 0.5 : 1.0});
         ratios.push_back({"PlenvoApply" + suffix, "ApplyToFiles" + suffix, 1.1});
+        ratios.push_back({"PlenvoApply" + suffix, "ApplyInOneProcess" + suffix, 1.1});
     }
     const int code = plenvo::bench::RunWithRatios(argc, argv, ratios);
     ReportMemory(argv[0]);

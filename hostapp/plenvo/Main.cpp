@@ -1,6 +1,8 @@
 // plenvo: the stand-in viewer's front end for people and scripts. It starts the viewer,
 // loads its plug-ins, and drives the Plenvo plug-in's menu commands and dialogs.
 
+#include <malloc.h>
+
 #include <iostream>
 
 #include "Arguments.h"
@@ -13,6 +15,12 @@ int main(int argc, char** argv) {
     const Parsed parsed = ParseArguments(argc, argv);
     if (parsed.outcome == Parsed::Outcome::kPrintedHelp) return kSucceeded;
     if (parsed.outcome == Parsed::Outcome::kUsageError) return kNotDone;
+
+    // A batch over large files frees and asks again for buffers of the same sizes for
+    // every file: keep them in the heap rather than have the kernel map and zero fresh
+    // pages each time.
+    ::mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
+    ::mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
 
     plenvo::hostapp::Viewer viewer(std::cerr);
     plenvo::hostapp::MainWindow();

@@ -98,15 +98,12 @@ void CPlenvoBatchDlg::OnApplyToAll() {
         MessageBox("No files in the list.", MB_OK | MB_ICONWARNING);
         return;
     }
-    const int reservation = reservationCombo.GetCurSel();
-    if (reservation == CB_ERR) {
-        MessageBox("Please select a reservation value.", MB_OK | MB_ICONWARNING);
-        return;
-    }
-    const ReservationRecord applied{reservation, PolicyToApply(reservation, policyEdit.GetWindowText()),
-                                    includeSchemaCheck.GetCheck() == BST_CHECKED};
+    const std::optional<ReservationRecord> chosen =
+        ChosenValues(*this, reservationCombo, policyEdit, includeSchemaCheck);
+    if (!chosen) return;
+    const ReservationRecord applied = *chosen;
     const std::string question =
-        FormatText("Apply TDMRep metadata to %d file(s)?\n\nReservation: %d\nPolicy: %s", n, reservation,
+        FormatText("Apply TDMRep metadata to %d file(s)?\n\nReservation: %d\nPolicy: %s", n, applied.reservation,
                    applied.policy.empty() ? "(none)" : applied.policy.c_str());
     if (MessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
 

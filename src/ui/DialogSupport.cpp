@@ -3,18 +3,41 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "settings/Settings.h"
 #include "xmp/XmpText.h"
 
 namespace plenvo {
+namespace {
+
+// The box keeps its text when reservation 0 is picked; that text is not a policy.
+std::string PolicyToApply(int reservation, const std::string& editText) {
+    if (reservation == 0) return {};
+    return std::string(TrimXmpSpace(editText));
+}
+
+}  // namespace
 
 void AddReservationEntries(const CComboBox& combo) {
     combo.AddString("0 - TDM rights not reserved (mining permitted)");
     combo.AddString("1 - TDM rights reserved");
 }
 
-std::string PolicyToApply(int reservation, const std::string& editText) {
-    if (reservation == 0) return {};
-    return std::string(TrimXmpSpace(editText));
+void ShowStoredChoices(const CComboBox& reservation, const CEdit& policy, const CButton& schema) {
+    ReservationRecord stored{1, "", true};
+    LoadSettings(stored);
+    reservation.SetCurSel(stored.reservation);
+    policy.SetWindowText(stored.policy);
+    schema.SetCheck(stored.includeSchema ? BST_CHECKED : BST_UNCHECKED);
+}
+
+std::optional<ReservationRecord> ChosenValues(const CWnd& dialog, const CComboBox& reservation, const CEdit& policy,
+                                              const CButton& schema) {
+    const int chosen = reservation.GetCurSel();
+    if (chosen == CB_ERR) {
+        dialog.MessageBox("Please select a reservation value.", MB_OK | MB_ICONWARNING);
+        return std::nullopt;
+    }
+    return ReservationRecord{chosen, PolicyToApply(chosen, policy.GetWindowText()), schema.GetCheck() == BST_CHECKED};
 }
 
 std::string FormatText(const char* format, ...) {

@@ -11,7 +11,6 @@
 #include "framework/CommonDialogs.h"
 #include "framework/Paths.h"
 #include "plugin/PlenvoApp.h"
-#include "settings/Settings.h"
 #include "ui/DialogSupport.h"
 #include "ui/resource.h"
 
@@ -89,11 +88,7 @@ BOOL CPlenvoBatchDlg::OnInitDialog() {
     fileList.InsertColumn(1, "Reservation", LVCFMT_LEFT, 100);
     fileList.InsertColumn(2, "Policy URL", LVCFMT_LEFT, 160);
     AddReservationEntries(reservationCombo);
-    ReservationRecord settings{1, "", true};
-    LoadSettings(settings);
-    reservationCombo.SetCurSel(settings.reservation);
-    policyEdit.SetWindowText(settings.policy);
-    includeSchemaCheck.SetCheck(settings.includeSchema ? BST_CHECKED : BST_UNCHECKED);
+    ShowStoredChoices(reservationCombo, policyEdit, includeSchemaCheck);
     includeSubfoldersCheck.SetCheck(BST_CHECKED);
     statusLine.SetWindowText("Ready");
     UpdateButtons();

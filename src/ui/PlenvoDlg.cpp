@@ -36,11 +36,7 @@ void CPlenvoDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CPlenvoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     AddReservationEntries(reservationCombo);
-    ReservationRecord settings{1, "", true};
-    LoadSettings(settings);
-    reservationCombo.SetCurSel(settings.reservation);
-    policyEdit.SetWindowText(settings.policy);
-    includeSchemaCheck.SetCheck(settings.includeSchema ? BST_CHECKED : BST_UNCHECKED);
+    ShowStoredChoices(reservationCombo, policyEdit, includeSchemaCheck);
     // The document's own values win over the stored ones.
     RefreshStatus();
     OnReservationChanged();
@@ -77,18 +73,14 @@ void CPlenvoDlg::OnReservationChanged() { policyEdit.EnableWindow(reservationCom
 
 void CPlenvoDlg::OnApply() {
     if (document == nullptr) return;
-    const int reservation = reservationCombo.GetCurSel();
-    if (reservation == CB_ERR) {
-        MessageBox("Please select a reservation value.", MB_OK | MB_ICONWARNING);
-        return;
-    }
-    const ReservationRecord applied{reservation, PolicyToApply(reservation, policyEdit.GetWindowText()),
-                                    includeSchemaCheck.GetCheck() == BST_CHECKED};
-    if (!ApplyTdmToDocument(document, applied.reservation, applied.policy, applied.includeSchema)) {
+    const std::optional<ReservationRecord> applied =
+        ChosenValues(*this, reservationCombo, policyEdit, includeSchemaCheck);
+    if (!applied) return;
+    if (!ApplyTdmToDocument(document, applied->reservation, applied->policy, applied->includeSchema)) {
         MessageBox("Failed to apply TDMRep metadata.", MB_OK | MB_ICONERROR);
         return;
     }
-    SaveSettings(applied);
+    SaveSettings(*applied);
     MessageBox("TDMRep metadata applied successfully.\n\nRemember to save the document.", MB_OK | MB_ICONINFORMATION);
     RefreshStatus();
 }
