@@ -20,6 +20,7 @@
 #include "HostControl_memory.h"
 #include "HostErrors.h"
 #include "Viewer.h"
+#include "ViewerMenubar.h"
 #include "support/BrowserStandIn.h"
 #include "support/DialogTemplates.h"
 #include "support/UserActions.h"
@@ -170,6 +171,60 @@ TEST_F(ModuleWineTest, TheModuleStandsInTheMenusUntilItIsUnloaded) {
     EXPECT_EQ(GetModuleHandleA("Plenvo.api"), nullptr) << "the module was freed";
     ASSERT_EQ(viewer.LoadPlugins(hostapp::DefaultPluginsFolder()), 1) << "and loads again";
     EXPECT_EQ(hostapp::ShownMenuItemName("Plenvo Help"), "CORVIX_Plenvo:Help");
+}
+
+std::vector<std::string> MenuTitles(HMENU menu) {
+    std::vector<std::string> titles;
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        char title[256] = {};
+        GetMenuStringA(menu, static_cast<UINT>(i), title, sizeof title, MF_BYPOSITION);
+        titles.emplace_back(title);
+    }
+    return titles;
+}
+
+// The submenu reached from `menu` through the items of these titles; null when none.
+HMENU Submenu(HMENU menu, const std::vector<std::string>& path) {
+    for (const std::string& title : path) {
+        const std::vector<std::string> titles = MenuTitles(menu);
+        const auto found = std::find(titles.begin(), titles.end(), title);
+        if (found == titles.end()) return nullptr;
+        menu = GetSubMenu(menu, static_cast<int>(found - titles.begin()));
+    }
+    return menu;
+}
+
+bool IsGreyed(HMENU menu, int position) {
+    return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_GRAYED) != 0;
+}
+
+// The viewer's real menu bar, as a person uses it: the plug-in's items where it put them,
+// greyed as it answers when their menu opens, and run when picked.
+TEST_F(ModuleWineTest, TheViewersMenuBarShowsAndRunsThePluginsItems) {
+    hostapp::ShowMenubar(mainWindow);
+    const auto commands = [&] { return Submenu(GetMenu(mainWindow), {"Extensions", "Corvix", "TDM Reservation"}); };
+    HMENU menu = commands();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(MenuTitles(menu), (std::vector<std::string>{"TDM Reservation...", "TDM Reservation (Batch)...", "Plenvo Help"}));
+    SendMessageA(mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    EXPECT_TRUE(IsGreyed(menu, 0)) << "no document is open";
+    EXPECT_FALSE(IsGreyed(menu, 1));
+
+    MakeDocument(DocPath("open.pdf"));
+    OpenView(DocPath("open.pdf"));
+    menu = commands();
+    SendMessageA(mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    EXPECT_FALSE(IsGreyed(menu, 0));
+    script.Then(kSingleCaption, [&](HWND d) {
+        EXPECT_EQ(GetWindow(d, GW_OWNER), mainWindow);
+        EXPECT_TRUE(PressKey(d, VK_ESCAPE));
+    });
+    script.Then(kBatchCaption, [](HWND d) { EXPECT_TRUE(PressKey(d, VK_ESCAPE)); });
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(GetMenuItemID(menu, 0), 0), 0);
+    // The bar was made again after the command.
+    menu = commands();
+    ASSERT_NE(menu, nullptr);
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(GetMenuItemID(menu, 1), 0), 0);
 }
 
 // The window rectangle of a control in its dialog's client coordinates.
