@@ -84,8 +84,7 @@ BOOL CPlenvoBatchDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     fileList.SetExtendedStyle(fileList.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     fileList.InsertColumn(0, "File Path", LVCFMT_LEFT, 260);
-    // Wide enough for the longest text a check writes there, "0 (not reserved)".
-    fileList.InsertColumn(1, "Reservation", LVCFMT_LEFT, 100);
+    fileList.InsertColumn(1, "Reservation", LVCFMT_LEFT, 80);
     fileList.InsertColumn(2, "Policy URL", LVCFMT_LEFT, 160);
     AddReservationEntries(reservationCombo);
     ShowStoredChoices(reservationCombo, policyEdit, includeSchemaCheck);
