@@ -114,18 +114,7 @@ CosObj NewStream(CosDoc document, ASBool indirect, ASStm source, std::int64_t so
         // A PDF stream is always an indirect object.
         if (!indirect) throw HostError(kErrBadParameter);
 
-        Stream& input = StreamFor(source);
-        if (sourceStart < 0 || static_cast<std::uint64_t>(sourceStart) > input.size) {
-            throw HostError(kErrBadParameter);
-        }
-        const auto start = static_cast<std::size_t>(sourceStart);
-        std::size_t length = input.size - start;
-        if (sourceLengthKnown) {
-            if (sourceLength < 0 || static_cast<std::uint64_t>(sourceLength) > length) {
-                throw HostError(kErrBadParameter);
-            }
-            length = static_cast<std::size_t>(sourceLength);
-        }
+        const StreamSource input = NewStreamSource(source, sourceStart, sourceLengthKnown != 0, sourceLength);
 
         const ObjectRef dictionary = ResolveObject(attributes);
         if (dictionary.documentId != 0 && dictionary.documentId != id) throw HostError(kErrBadParameter);
@@ -139,11 +128,11 @@ CosObj NewStream(CosDoc document, ASBool indirect, ASStm source, std::int64_t so
 
         MemoryObject stream;
         stream.type = kCosStream;
-        stream.data.assign(input.Data() + start, length);
+        stream.data.assign(input.bytes);
         for (const auto& [key, value] : dictionary.object->entries) {
             if (key != "Length") stream.entries[key] = value;
         }
-        input.position = start + length;
+        input.stream.position = input.end;
         return NewObject(document, std::move(stream));
     });
 }

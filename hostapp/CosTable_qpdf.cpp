@@ -160,18 +160,7 @@ CosObj NewStream(CosDoc document, ASBool indirect, ASStm source, std::int64_t so
         // A PDF stream is always an indirect object.
         if (!indirect) throw HostError(kErrBadParameter);
 
-        Stream& input = StreamFor(source);
-        if (sourceStart < 0 || static_cast<std::uint64_t>(sourceStart) > input.size) {
-            throw HostError(kErrBadParameter);
-        }
-        const auto start = static_cast<std::size_t>(sourceStart);
-        std::size_t length = input.size - start;
-        if (sourceLengthKnown) {
-            if (sourceLength < 0 || static_cast<std::uint64_t>(sourceLength) > length) {
-                throw HostError(kErrBadParameter);
-            }
-            length = static_cast<std::size_t>(sourceLength);
-        }
+        const StreamSource input = NewStreamSource(source, sourceStart, sourceLengthKnown != 0, sourceLength);
 
         ObjectRef dictionary = ResolveObject(attributes);
         if (dictionary.documentId != 0 && dictionary.documentId != id) {
@@ -188,14 +177,14 @@ CosObj NewStream(CosDoc document, ASBool indirect, ASStm source, std::int64_t so
         }
 
         QPDFObjectHandle stream =
-            PdfOf(id).newStream(std::string(input.Data() + start, length));
+            PdfOf(id).newStream(std::string(input.bytes));
         if (dictionary.object.isDictionary()) {
             QPDFObjectHandle streamDictionary = stream.getDict();
             for (const auto& [key, value] : dictionary.object.ditems()) {
                 if (key != "/Length") streamDictionary.replaceKey(key, value);
             }
         }
-        input.position = start + length;
+        input.stream.position = input.end;
         return AddObject(id, std::move(stream));
     });
 }

@@ -75,6 +75,18 @@ Stream& StreamFor(host::ASStm stream) {
     return found->second;
 }
 
+StreamSource NewStreamSource(host::ASStm source, std::int64_t start, bool lengthKnown, std::int64_t length) {
+    Stream& input = StreamFor(source);
+    if (start < 0 || static_cast<std::uint64_t>(start) > input.size) throw HostError(kErrBadParameter);
+    const auto from = static_cast<std::size_t>(start);
+    std::size_t taken = input.size - from;
+    if (lengthKnown) {
+        if (length < 0 || static_cast<std::uint64_t>(length) > taken) throw HostError(kErrBadParameter);
+        taken = static_cast<std::size_t>(length);
+    }
+    return StreamSource{input, std::string_view(input.Data() + from, taken), from + taken};
+}
+
 const std::string& PathFor(host::ASPathName path) {
     Host& host = TheHost();
     const auto found = host.pathNames.find(HandleId(path));

@@ -12,6 +12,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -195,6 +196,16 @@ std::uint64_t HandleId(Handle handle) {
 // Each lookup throws HostError(kErrBadHandle) for a handle that is not open.
 Document& DocumentFor(std::uint64_t id);
 Stream& StreamFor(host::ASStm stream);
+
+// What CosNewStream takes from its source: the bytes from `start` to the stream's end, or
+// `length` of them when known, and where the source stands once they are taken. Throws
+// HostError(kErrBadParameter) for a range outside the stream.
+struct StreamSource {
+    Stream& stream;
+    std::string_view bytes;
+    std::size_t end;
+};
+StreamSource NewStreamSource(host::ASStm source, std::int64_t start, bool lengthKnown, std::int64_t length);
 const std::string& PathFor(host::ASPathName path);
 void CheckFileSys(host::ASFileSys fileSys);
 
