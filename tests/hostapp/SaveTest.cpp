@@ -21,6 +21,7 @@
 #include "host/HostFrame.h"
 #include "support/HostFixture.h"
 #include "support/PdfFactory.h"
+#include "support/TempFolder.h"
 #include "support/TestFiles.h"
 
 namespace plenvo::hostapp {
@@ -53,6 +54,22 @@ ASErrorCode SaveCode(const std::string& openPath, const std::string& savePath, P
 
 ASErrorCode SaveCode(const std::string& path, PDSaveFlags flags = kPDSaveFull | kPDSaveLinearized) {
     return SaveCode(path, path, flags);
+}
+
+// Writes `path` as the one-page document with `bytes` of page content that does not
+// compress, saved in full, so a save of it writes at least that much.
+void WriteWithNoise(const std::string& path, const std::string& pdf, std::size_t bytes) {
+    test::WriteBytes(path, pdf);
+    std::string noise(bytes, '\0');
+    std::uint64_t state = 1;
+    for (char& c : noise) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        c = static_cast<char>(state >> 56);
+    }
+    const test::OpenedDocument document(path);
+    QPDFObjectHandle page = document.Pdf().getAllPages().front();
+    page.getKey("/Contents").replaceStreamData(noise, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
+    ASSERT_EQ(SaveCodeOf(document, path, kPDSaveFull), 0);
 }
 
 struct stat Stat(const std::string& path) {
@@ -248,20 +265,7 @@ TEST_F(SaveTest, SaveKilledPartWayLeavesOnlyTheFileAsItWas) {
 // The same for a real save of a large document, killed once it has written a megabyte.
 TEST_F(SaveTest, DocumentSaveKilledPartWayLeavesTheFileWholeAndNothingElse) {
     const std::string path = dir.File("big.pdf");
-    test::WriteBytes(path, pdf);
-    {
-        std::string noise(32 * 1024 * 1024, '\0');
-        std::uint64_t state = 1;
-        for (char& c : noise) {
-            state = state * 6364136223846793005u + 1442695040888963407u;
-            c = static_cast<char>(state >> 56);
-        }
-        const test::OpenedDocument document(path);
-        QPDFObjectHandle page = document.Pdf().getAllPages().front();
-        page.getKey("/Contents")
-            .replaceStreamData(noise, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
-        ASSERT_EQ(SaveCodeOf(document, path, kPDSaveFull), 0);
-    }
+    WriteWithNoise(path, pdf, 32 * 1024 * 1024);
     const std::string before = test::ReadBytes(path);
 
     const bool killed = KillPartWay([&] { ::_exit(SaveCode(path) == 0 ? 0 : 1); },
@@ -279,33 +283,16 @@ TEST_F(SaveTest, DocumentSaveKilledPartWayLeavesTheFileWholeAndNothingElse) {
 
 TEST_F(SaveTest, WriteFailingMidwayLeavesTheFileAsItWas) {
     const std::string path = dir.File("big.pdf");
-    test::WriteBytes(path, pdf);
-    {
-        // Page content that does not compress and is larger than the file-size limit set
-        // below, so that the writer meets a real write error part way through the file.
-        std::string noise(256 * 1024, '\0');
-        std::uint32_t state = 1;
-        for (char& c : noise) {
-            state = state * 1664525u + 1013904223u;
-            c = static_cast<char>(state >> 24);
-        }
-        const test::OpenedDocument document(path);
-        QPDFObjectHandle page = document.Pdf().getAllPages().front();
-        page.getKey("/Contents")
-            .replaceStreamData(noise, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
-        ASSERT_EQ(SaveCodeOf(document, path, kPDSaveFull), 0);
-    }
+    // Larger than the file-size limit set below, so that the writer meets a real write
+    // error part way through the file.
+    WriteWithNoise(path, pdf, 256 * 1024);
     const std::string before = test::ReadBytes(path);
 
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit previous {};
-    ::getrlimit(RLIMIT_FSIZE, &previous);
-    struct rlimit limited = previous;
-    limited.rlim_cur = 64 * 1024;
-    ::setrlimit(RLIMIT_FSIZE, &limited);
-    const ASErrorCode code = SaveCode(path);
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
+    ASErrorCode code = 0;
+    {
+        const testing::ScopedFileSizeLimit limit(64 * 1024);
+        code = SaveCode(path);
+    }
 
     EXPECT_EQ(code, kErrFileWrite);
     EXPECT_EQ(test::ReadBytes(path), before);

@@ -100,4 +100,14 @@ inline const TemplateView kBatchTemplate = {
         TemplateItem("Button", IDCANCEL, "Close", kPush, {405, 330, 48, 14}),
     }};
 
+// A dialog procedure that shows a template as it stands and closes on Cancel (Escape).
+inline INT_PTR CALLBACK CancelOnly(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 }  // namespace plenvo::test

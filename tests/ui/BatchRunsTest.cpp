@@ -11,6 +11,7 @@
 #include "document/FileOperations.h"
 #include "headless/Headless.h"
 #include "settings/Settings.h"
+#include "support/BatchTexts.h"
 #include "ui/Commands.h"
 #include "ui/resource.h"
 
@@ -23,23 +24,6 @@ using Rows = std::vector<std::vector<std::string>>;
 constexpr UINT kWarning = MB_OK | MB_ICONWARNING;
 constexpr UINT kInformation = MB_OK | MB_ICONINFORMATION;
 constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
-
-std::string ApplyQuestion(int n, int reservation, const std::string& policy) {
-    return "Apply TDMRep metadata to " + std::to_string(n) + " file(s)?\n\nReservation: " +
-           std::to_string(reservation) + "\nPolicy: " + policy;
-}
-
-std::string RemoveQuestion(int n) {
-    return "Remove all TDMRep metadata from " + std::to_string(n) +
-           " file(s)?\n\nThis will strip tdm:reservation and tdm:policy from each file,\n"
-           "meaning AI crawlers will see no TDM restriction.";
-}
-
-std::string Summary(const std::string& heading, int succeeded, int failed, const std::string& errors = "") {
-    std::string text = heading + "\n\nSucceeded: " + std::to_string(succeeded) + "\nFailed: " + std::to_string(failed);
-    if (!errors.empty()) text += "\n\nErrors:\n" + errors;
-    return text;
-}
 
 // The error line a per-file operation gives for a file it cannot open; the file stays as
 // it was, so the line can be taken before the run.

@@ -16,15 +16,6 @@ namespace {
 
 using namespace plenvo::headless;
 
-INT_PTR CALLBACK CancelOnly(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG) return TRUE;
-    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
-}
-
 TEST(TemplateTest, BothTemplatesHoldExactlyTheirItemsInTabOrder) {
     for (const test::TemplateView& expected : {test::kSingleTemplate, test::kBatchTemplate}) {
         SCOPED_TRACE(expected.caption);
@@ -58,7 +49,7 @@ TEST(TemplateTest, BothTemplatesHoldExactlyTheirItemsInTabOrder) {
             PressKey(d, VK_ESCAPE);
         });
         DriverScope scope(driver);
-        EXPECT_EQ(DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(expected.id), nullptr, &CancelOnly, 0), IDCANCEL);
+        EXPECT_EQ(DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(expected.id), nullptr, &test::CancelOnly, 0), IDCANCEL);
         EXPECT_TRUE(TakeStalls().empty());
     }
 }

@@ -21,6 +21,7 @@
 #include "HostErrors.h"
 #include "Viewer.h"
 #include "ViewerMenubar.h"
+#include "support/BatchTexts.h"
 #include "support/BrowserStandIn.h"
 #include "support/DialogTemplates.h"
 #include "support/UserActions.h"
@@ -33,6 +34,9 @@ namespace plenvo {
 namespace {
 
 using namespace plenvo::wine;
+using test::ApplyQuestion;
+using test::RemoveQuestion;
+using test::Summary;
 using hostapp::PickResult;
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -73,23 +77,6 @@ std::string StoredTdm(const std::string& path) {
     std::string text = "Reservation: " + std::to_string(record.reservation) + "\n";
     if (!record.policy.empty()) text += "Policy: " + record.policy + "\n";
     return text;
-}
-
-std::string Summary(const std::string& heading, int succeeded, int failed, const std::string& errors = "") {
-    std::string text = heading + "\n\nSucceeded: " + std::to_string(succeeded) + "\nFailed: " + std::to_string(failed);
-    if (!errors.empty()) text += "\n\nErrors:\n" + errors;
-    return text;
-}
-
-std::string ApplyQuestion(int n, int reservation, const std::string& policy) {
-    return "Apply TDMRep metadata to " + std::to_string(n) + " file(s)?\n\nReservation: " +
-           std::to_string(reservation) + "\nPolicy: " + policy;
-}
-
-std::string RemoveQuestion(int n) {
-    return "Remove all TDMRep metadata from " + std::to_string(n) +
-           " file(s)?\n\nThis will strip tdm:reservation and tdm:policy from each file,\n"
-           "meaning AI crawlers will see no TDM restriction.";
 }
 
 // A step for a message box of the module: its caption, text and kind, then `button`.
@@ -303,15 +290,6 @@ void ExpectTemplateItems(HWND dialog, const test::TemplateView& expected) {
     }
 }
 
-INT_PTR CALLBACK CancelOnly(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG) return TRUE;
-    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
-}
-
 // The templates as the module holds them, made into dialogs by the system's dialog manager
 // alone; the commands' dialogs are made from the same ones.
 TEST_F(ModuleWineTest, BothDialogsComeUpFromTheModulesTemplates) {
@@ -325,7 +303,7 @@ TEST_F(ModuleWineTest, BothDialogsComeUpFromTheModulesTemplates) {
             ExpectTemplateItems(d, expected);
             EXPECT_TRUE(PressKey(d, VK_ESCAPE));
         });
-        EXPECT_EQ(DialogBoxParamA(module, MAKEINTRESOURCEA(expected.id), mainWindow, &CancelOnly, 0), IDCANCEL);
+        EXPECT_EQ(DialogBoxParamA(module, MAKEINTRESOURCEA(expected.id), mainWindow, &test::CancelOnly, 0), IDCANCEL);
     }
     UnhookWindowsHookEx(hook);
 }
